@@ -1,0 +1,170 @@
+#include "platform/registry/HiveWriter.h"
+
+#include "platform/registry/WineRegFormat.h"
+
+#include <QBuffer>
+
+#include <vector>
+
+namespace {
+
+constexpr qsizetype kFlushSize = 1 << 20;
+
+// Wine prints the key line's time as the low 32 bits of the Unix seconds.
+std::uint32_t keyLineSeconds(std::int64_t fileTime)
+{
+    const auto ticks = static_cast<std::uint64_t>(fileTime);
+    const auto base = static_cast<std::uint64_t>(wineformat::kTicks1601To1970);
+    const auto perSecond = static_cast<std::uint64_t>(wineformat::kTicksPerSecond);
+    if (ticks >= base && fileTime >= 0)
+        return static_cast<std::uint32_t>((ticks - base) / perSecond);
+    return static_cast<std::uint32_t>(0u - static_cast<std::uint32_t>((base - ticks) / perSecond));
+}
+
+void appendDecimal(QByteArray& out, std::uint32_t value)
+{
+    char buffer[12];
+    int n = 0;
+    do {
+        buffer[n++] = char('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (n > 0)
+        out.append(buffer[--n]);
+}
+
+enum class SectionKind { None, Verbatim, Written };
+
+SectionKind sectionKind(const RegKey& key)
+{
+    if (!key.isChanged()) {
+        if (key.hasSection())
+            return SectionKind::Verbatim;
+        // A key only implied by its subkeys' paths has no values; it needs a section of its own
+        // only once it has no subkeys left.
+        return key.children().empty() ? SectionKind::Written : SectionKind::None;
+    }
+    const bool needed = !key.values().empty() || key.children().empty() || key.className().has_value() ||
+                        key.isLink();
+    return needed ? SectionKind::Written : SectionKind::None;
+}
+
+class Output {
+public:
+    explicit Output(QIODevice& device)
+        : m_device(device)
+    {
+        m_buffer.reserve(kFlushSize + 4096);
+    }
+
+    QByteArray& buffer() { return m_buffer; }
+
+    bool flushIfFull()
+    {
+        return m_buffer.size() < kFlushSize || flush();
+    }
+
+    bool flush()
+    {
+        if (m_buffer.isEmpty())
+            return true;
+        const qint64 written = m_device.write(m_buffer);
+        const bool ok = written == m_buffer.size();
+        m_buffer.resize(0);
+        return ok;
+    }
+
+private:
+    QIODevice& m_device;
+    QByteArray m_buffer;
+};
+
+} // namespace
+
+void HiveWriter::appendSection(QByteArray& out, const RegKey& key, const QByteArray& escapedPath)
+{
+    out.append('[');
+    out.append(escapedPath);
+    out.append("] ", 2);
+    appendDecimal(out, keyLineSeconds(key.modified()));
+    out.append('\n');
+    wineformat::appendTimeLine(out, key.modified());
+    if (key.className()) {
+        out.append("#class=\"", 8);
+        wineformat::appendEscaped(out, *key.className(), "\"\"");
+        out.append("\"\n", 2);
+    }
+    if (key.isLink())
+        out.append("#link\n", 6);
+    for (const RegValue& v : key.values())
+        wineformat::appendValueLine(out, v.name, v.type, v.data);
+}
+
+bool HiveWriter::write(const Hive& hive, QIODevice& device, QString& error)
+{
+    Output output(device);
+    QByteArray& out = output.buffer();
+    out.append(hive.preamble());
+
+    struct Frame {
+        const RegKey* key;
+        std::size_t next;
+        qsizetype pathLength;
+    };
+    QByteArray path;
+    std::vector<Frame> stack;
+
+    auto visit = [&](const RegKey& key) {
+        switch (sectionKind(key)) {
+        case SectionKind::None:
+            break;
+        case SectionKind::Verbatim: {
+            const auto& s = key.section();
+            out.append('\n');
+            out.append(s.text, s.length);
+            if (s.length == 0 || s.text[s.length - 1] != '\n')
+                out.append('\n');
+            break;
+        }
+        case SectionKind::Written:
+            out.append('\n');
+            appendSection(out, key, path);
+            break;
+        }
+        stack.push_back(Frame{&key, 0, path.size()});
+    };
+
+    visit(*hive.root());
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next >= frame.key->children().size()) {
+            stack.pop_back();
+            continue;
+        }
+        const RegKey& child = *frame.key->children()[frame.next++];
+        path.resize(frame.pathLength);
+        if (!path.isEmpty())
+            path.append("\\\\", 2);
+        wineformat::appendEscaped(path, child.name(), "[]");
+        visit(child);
+        if (!output.flushIfFull()) {
+            error = device.errorString();
+            return false;
+        }
+    }
+    if (!output.flush()) {
+        error = device.errorString();
+        return false;
+    }
+    return true;
+}
+
+QByteArray HiveWriter::toBytes(const Hive& hive)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QString error;
+    write(hive, buffer, error);
+    return bytes;
+}

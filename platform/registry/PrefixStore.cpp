@@ -1,0 +1,283 @@
+#include "platform/registry/PrefixStore.h"
+
+#include "platform/registry/HiveReader.h"
+#include "platform/registry/HiveWriter.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kMachineRoot = QStringLiteral("REGISTRY\\Machine");
+const QString kUserRoot = QStringLiteral("REGISTRY\\User\\S-1-5-21-0-0-0-1000");
+
+bool canWrite(const QString& path)
+{
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+// After a rename the directory entry itself must reach the disk too.
+void syncDirectory(const QString& dir)
+{
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+QString xdgStateHome()
+{
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!state.isEmpty() && QDir::isAbsolutePath(state))
+        return state;
+    return QDir::homePath() + QStringLiteral("/.local/state");
+}
+
+} // namespace
+
+PrefixStore::PrefixStore(QString prefixDir)
+    : m_prefixDir(QDir(prefixDir).absolutePath())
+{
+    m_registry.setCommitHandler([this] { return save(); });
+}
+
+PrefixStore::~PrefixStore()
+{
+    if (Registry::current() == &m_registry)
+        Registry::setCurrent(nullptr);
+}
+
+QString PrefixStore::backupDir() const
+{
+    if (!m_backupDir.isEmpty())
+        return m_backupDir;
+    QString name = m_prefixDir;
+    name.replace(u'/', u'_');
+    while (name.startsWith(u'_'))
+        name.remove(0, 1);
+    return xdgStateHome() + QStringLiteral("/Varnook2/backups/") + name;
+}
+
+PrefixStore::FileStamp PrefixStore::stampOf(const QString& path)
+{
+    FileStamp stamp;
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.size = st.st_size;
+    stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.inode = st.st_ino;
+    return stamp;
+}
+
+bool PrefixStore::open(QString& error)
+{
+    if (!QFileInfo(m_prefixDir).isDir()) {
+        error = QStringLiteral("The Wine prefix folder %1 does not exist.").arg(m_prefixDir);
+        return false;
+    }
+    const WineServerProbe::Status server = m_serverProbe ? m_serverProbe(m_prefixDir) : WineServerProbe::probe(m_prefixDir);
+    if (server.running) {
+        m_serverReason =
+            QStringLiteral("Wine is running for the prefix %1 (wineserver, process %2). While it runs, Wine keeps "
+                           "the registry in memory and would overwrite any change, so Varnook opened the registry "
+                           "read-only.\r\n\r\nClose all Wine programs or run \"wineserver -k\", then restart Varnook "
+                           "to make changes.")
+                .arg(m_prefixDir)
+                .arg(server.pid);
+    }
+
+    m_files.clear();
+    m_files.resize(2);
+    m_files[0].fileName = QStringLiteral("system.reg");
+    m_files[1].fileName = QStringLiteral("user.reg");
+    if (!loadHive(m_files[0], kMachineRoot, true, error) || !loadHive(m_files[1], kUserRoot, false, error))
+        return false;
+
+    const bool serverRunning = !m_serverReason.isEmpty();
+    m_registry.mountMachine(m_files[0].hive, m_files[0].readOnly || serverRunning);
+    m_registry.mountUser(m_files[1].hive, m_files[1].readOnly || serverRunning);
+    return true;
+}
+
+bool PrefixStore::loadHive(HiveFile& file, const QString& rootPath, bool required, QString& error)
+{
+    file.path = QDir(m_prefixDir).filePath(file.fileName);
+    const QFileInfo info(file.path);
+    file.writePath = file.path;
+    if (info.isSymLink()) {
+        // Write through the link to its target, so the link itself stays as the user made it.
+        file.writePath = info.canonicalFilePath();
+        if (file.writePath.isEmpty()) {
+            error = QStringLiteral("%1 is a symbolic link to %2, which does not exist.")
+                        .arg(file.path, info.symLinkTarget());
+            return false;
+        }
+    }
+
+    if (!info.exists()) {
+        if (required) {
+            error = QStringLiteral("The Wine prefix %1 has no %2.").arg(m_prefixDir, file.fileName);
+            return false;
+        }
+        file.hive = std::make_shared<Hive>(rootPath);
+    } else {
+        file.stamp = stampOf(file.writePath);
+        QFile in(file.writePath);
+        if (!in.open(QIODevice::ReadOnly)) {
+            error = QStringLiteral("Varnook cannot read %1: %2").arg(file.path, in.errorString());
+            return false;
+        }
+        const HiveReader::Result result = HiveReader::read(in.readAll(), file.path);
+        if (!result.hive) {
+            error = result.error;
+            return false;
+        }
+        file.hive = result.hive;
+        const Hive& hive = *file.hive;
+        if (!hive.problems().isEmpty()) {
+            file.readOnly = true;
+            QString list = hive.problems().join(QStringLiteral("\r\n"));
+            if (hive.problemCount() > hive.problems().size())
+                list += QStringLiteral("\r\n... and %1 more.").arg(hive.problemCount() - hive.problems().size());
+            file.readOnlyReason = QStringLiteral("Varnook could not read all of %1, so it opened it read-only to "
+                                                 "lose nothing:\r\n%2")
+                                      .arg(file.path, list);
+        }
+    }
+
+    const QString folder = QFileInfo(file.writePath).absolutePath();
+    if (!file.readOnly && (!canWrite(folder) || (info.exists() && !canWrite(file.writePath)))) {
+        file.readOnly = true;
+        file.readOnlyReason =
+            QStringLiteral("Varnook may not write %1 (the file or its folder is read-only), so it opened it "
+                           "read-only.")
+                .arg(file.path);
+    }
+    return true;
+}
+
+bool PrefixStore::isReadOnly() const
+{
+    if (!m_serverReason.isEmpty())
+        return true;
+    for (const HiveFile& file : m_files)
+        if (file.readOnly)
+            return true;
+    return false;
+}
+
+QString PrefixStore::readOnlyReason() const
+{
+    QStringList reasons;
+    if (!m_serverReason.isEmpty())
+        reasons << m_serverReason;
+    for (const HiveFile& file : m_files)
+        if (file.readOnly)
+            reasons << file.readOnlyReason;
+    return reasons.join(QStringLiteral("\r\n\r\n"));
+}
+
+bool PrefixStore::save()
+{
+    QStringList errors;
+    for (HiveFile& file : m_files) {
+        if (!file.hive || !file.hive->isDirty())
+            continue;
+        QString error;
+        if (!saveHive(file, error))
+            errors << error;
+    }
+    if (errors.isEmpty())
+        return true;
+    fail(errors.join(QStringLiteral("\r\n\r\n")));
+    return false;
+}
+
+void PrefixStore::fail(const QString& message)
+{
+    m_lastError = message;
+    if (m_onSaveFailure)
+        m_onSaveFailure(message);
+}
+
+bool PrefixStore::saveHive(HiveFile& file, QString& error)
+{
+    if (file.readOnly) {
+        error = file.readOnlyReason;
+        return false;
+    }
+    const WineServerProbe::Status server = m_serverProbe ? m_serverProbe(m_prefixDir) : WineServerProbe::probe(m_prefixDir);
+    if (server.running) {
+        error = QStringLiteral("Wine started running for the prefix %1 (wineserver, process %2), so your change "
+                               "was not saved to %3: Wine would overwrite it. Close all Wine programs or run "
+                               "\"wineserver -k\", then make the change again.")
+                    .arg(m_prefixDir)
+                    .arg(server.pid)
+                    .arg(file.fileName);
+        return false;
+    }
+    if (stampOf(file.writePath) != file.stamp) {
+        error = QStringLiteral("%1 was changed by another program after Varnook read it. Varnook did not save, so "
+                               "nothing of that program's change is lost; your last change was not saved. Reload "
+                               "the file types to see the current registry.")
+                    .arg(file.path);
+        return false;
+    }
+    if (!backup(file, error))
+        return false;
+
+    std::unique_ptr<QSaveFile> out =
+        m_saveFileFactory ? m_saveFileFactory(file.writePath) : std::make_unique<QSaveFile>(file.writePath);
+    if (!out->open(QIODevice::WriteOnly)) {
+        error = QStringLiteral("Varnook cannot save %1: %2. Nothing was changed on disk.").arg(file.path, out->errorString());
+        return false;
+    }
+    QString writeError;
+    if (!HiveWriter::write(*file.hive, *out, writeError) || !out->commit()) {
+        const QString reason = writeError.isEmpty() ? out->errorString() : writeError;
+        out->cancelWriting();
+        error = QStringLiteral("Varnook could not save %1: %2. The file on disk was left as it was.")
+                    .arg(file.path, reason);
+        return false;
+    }
+    syncDirectory(QFileInfo(file.writePath).absolutePath());
+    file.stamp = stampOf(file.writePath);
+    file.hive->setDirty(false);
+    return true;
+}
+
+bool PrefixStore::backup(HiveFile& file, QString& error)
+{
+    if (file.backedUp || !file.stamp.exists)
+        return true;
+    const QDir dir(backupDir());
+    if (!dir.mkpath(QStringLiteral("."))) {
+        error = QStringLiteral("Varnook did not save %1 because it could not create the backup folder %2.")
+                    .arg(file.path, dir.path());
+        return false;
+    }
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+    const QString target = dir.filePath(file.fileName + u'.' + stamp);
+    QFile::remove(target);
+    if (!QFile::copy(file.writePath, target)) {
+        error = QStringLiteral("Varnook did not save %1 because it could not back it up to %2.")
+                    .arg(file.path, target);
+        return false;
+    }
+    file.backedUp = true;
+
+    // Keep the newest few backups of this file.
+    QStringList backups = dir.entryList({file.fileName + QStringLiteral(".*")}, QDir::Files, QDir::Name);
+    while (backups.size() > kBackupsKept)
+        QFile::remove(dir.filePath(backups.takeFirst()));
+    return true;
+}

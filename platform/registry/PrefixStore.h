@@ -1,0 +1,89 @@
+#pragma once
+
+#include "platform/registry/Hive.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/WineServerProbe.h"
+
+#include <QSaveFile>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+// The registry of one prefix folder: system.reg (HKEY_LOCAL_MACHINE, and with it
+// HKEY_CLASSES_ROOT) and user.reg (HKEY_CURRENT_USER), loaded into a Registry and saved back
+// atomically, with a backup before the first save of a run. It refuses to write when Wine runs for
+// the prefix, when a file changed on disk since it was read, or when a file could not be read
+// completely; the registry is then read-only and readOnlyReason() says why in plain words.
+class PrefixStore {
+public:
+    explicit PrefixStore(QString prefixDir);
+    ~PrefixStore();
+    PrefixStore(const PrefixStore&) = delete;
+    PrefixStore& operator=(const PrefixStore&) = delete;
+
+    // Loads the hives. Returns false, with `error` set, when the prefix cannot be used at all.
+    bool open(QString& error);
+
+    const QString& prefixDir() const { return m_prefixDir; }
+    Registry& registry() { return m_registry; }
+
+    bool isReadOnly() const;
+    // Why (part of) the registry is read-only; empty when it is not.
+    QString readOnlyReason() const;
+
+    // Writes every changed hive. Returns false, with lastError() set, when one could not be saved;
+    // the changes then stay in memory and the file on disk is untouched.
+    bool save();
+    const QString& lastError() const { return m_lastError; }
+
+    // Told about every failed save (the program shows it to the user).
+    void setSaveFailureHandler(std::function<void(const QString&)> handler) { m_onSaveFailure = std::move(handler); }
+
+    // ---- seams for tests
+    using SaveFileFactory = std::function<std::unique_ptr<QSaveFile>(const QString& path)>;
+    void setSaveFileFactory(SaveFileFactory factory) { m_saveFileFactory = std::move(factory); }
+    using ServerProbe = std::function<WineServerProbe::Status(const QString& prefixDir)>;
+    void setServerProbe(ServerProbe probe) { m_serverProbe = std::move(probe); }
+    void setBackupDir(const QString& dir) { m_backupDir = dir; }
+    QString backupDir() const;
+
+    static constexpr int kBackupsKept = 10;
+
+private:
+    struct FileStamp {
+        bool exists = false;
+        qint64 size = 0;
+        qint64 mtimeNs = 0;
+        quint64 inode = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    struct HiveFile {
+        QString fileName;  // "system.reg"
+        QString path;      // in the prefix folder
+        QString writePath; // where the bytes go: the target of a symbolic link
+        std::shared_ptr<Hive> hive;
+        FileStamp stamp;
+        bool readOnly = false;
+        QString readOnlyReason;
+        bool backedUp = false;
+    };
+
+    bool loadHive(HiveFile& file, const QString& rootPath, bool required, QString& error);
+    bool saveHive(HiveFile& file, QString& error);
+    bool backup(HiveFile& file, QString& error);
+    static FileStamp stampOf(const QString& path);
+    void fail(const QString& message);
+
+    QString m_prefixDir;
+    Registry m_registry;
+    std::vector<HiveFile> m_files;
+    QString m_serverReason;
+    QString m_lastError;
+    QString m_backupDir;
+    std::function<void(const QString&)> m_onSaveFailure;
+    SaveFileFactory m_saveFileFactory;
+    ServerProbe m_serverProbe;
+};

@@ -1,0 +1,102 @@
+#include "platform/shell/UiSeams.h"
+
+#include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <utility>
+
+namespace {
+
+UiSeams::MessageBoxHandler& messageBoxHandler()
+{
+    static UiSeams::MessageBoxHandler handler;
+    return handler;
+}
+
+UiSeams::ModalHandler& modalHandler()
+{
+    static UiSeams::ModalHandler handler;
+    return handler;
+}
+
+QMessageBox::StandardButtons buttonsFor(int buttons)
+{
+    switch (buttons) {
+    case vbOKCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case vbAbortRetryIgnore: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case vbYesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case vbYesNo: return QMessageBox::Yes | QMessageBox::No;
+    case vbRetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+    default: return QMessageBox::Ok;
+    }
+}
+
+QMessageBox::Icon iconFor(int icon)
+{
+    switch (icon) {
+    case vbCritical: return QMessageBox::Critical;
+    case vbQuestion: return QMessageBox::Question;
+    case vbExclamation: return QMessageBox::Warning;
+    case vbInformation: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+int resultFor(int button)
+{
+    switch (button) {
+    case QMessageBox::Ok: return vbOK;
+    case QMessageBox::Cancel: return vbCancel;
+    case QMessageBox::Abort: return vbAbort;
+    case QMessageBox::Retry: return vbRetry;
+    case QMessageBox::Ignore: return vbIgnore;
+    case QMessageBox::Yes: return vbYes;
+    case QMessageBox::No: return vbNo;
+    default: return vbCancel;
+    }
+}
+
+int showMessageBox(const MessageBoxRequest& request)
+{
+    QMessageBox box(iconFor(request.icon()), request.title, request.text, buttonsFor(request.buttons()), request.owner);
+    // Message texts use Windows line breaks.
+    box.setText(QString(request.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    const int defaultIndex = (request.style & vbDefaultButton3) ? 2 : (request.style & vbDefaultButton2) ? 1 : 0;
+    const QList<QMessageBox::StandardButton> order{QMessageBox::Ok,    QMessageBox::Yes,   QMessageBox::No,
+                                                   QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore,
+                                                   QMessageBox::Cancel};
+    QList<QAbstractButton*> ordered;
+    for (QMessageBox::StandardButton b : order)
+        if (QAbstractButton* button = box.button(b))
+            ordered << button;
+    if (defaultIndex < ordered.size())
+        box.setDefaultButton(qobject_cast<QPushButton*>(ordered[defaultIndex]));
+    return resultFor(box.exec());
+}
+
+} // namespace
+
+int UiSeams::messageBox(const MessageBoxRequest& request)
+{
+    if (messageBoxHandler())
+        return messageBoxHandler()(request);
+    return showMessageBox(request);
+}
+
+int UiSeams::execModal(QDialog& dialog)
+{
+    if (modalHandler())
+        return modalHandler()(dialog);
+    return dialog.exec();
+}
+
+UiSeams::MessageBoxHandler UiSeams::setMessageBoxHandler(MessageBoxHandler handler)
+{
+    return std::exchange(messageBoxHandler(), std::move(handler));
+}
+
+UiSeams::ModalHandler UiSeams::setModalHandler(ModalHandler handler)
+{
+    return std::exchange(modalHandler(), std::move(handler));
+}
