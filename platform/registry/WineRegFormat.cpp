@@ -156,11 +156,11 @@ const char* parseHexBytes(const char* p, const char* lineEndPos, const char* buf
             error = QStringLiteral("unexpected text in hex data");
             return nullptr;
         }
-        if (lineEndPos >= bufferEnd) {
+        p = nextLine(lineEndPos, bufferEnd);
+        if (p >= bufferEnd) {
             error = QStringLiteral("hex data continues past the end of the file");
             return nullptr;
         }
-        p = nextLine(lineEndPos, bufferEnd);
         lineEndPos = lineEnd(p, bufferEnd);
         lineStop = trimCarriageReturn(p, lineEndPos);
         p = skipBlanks(p, lineStop);

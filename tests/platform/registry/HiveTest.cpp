@@ -1,0 +1,308 @@
+#include "platform/registry/HiveReader.h"
+#include "platform/registry/HiveWriter.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryApi.h"
+
+#include "tests/support/TestNames.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QByteArray kHeader = "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n";
+
+// A file as Wine writes it, with every construct the format has.
+const QByteArray kWineFile = kHeader + R"(
+[Software\\Classes\\.txt] 1796572859
+#time=1dd859afc1305be
+@="txtfile"
+"Content Type"="text/plain"
+
+[Software\\Classes\\txtfile] 1796572859
+#time=1dd859afc1305be
+@="Text Document"
+"EditFlags"=hex:00,00,01,00
+
+[Software\\Classes\\txtfile\\shell\\open\\command] 1796572859
+#time=1dd859afc1305be
+@=str(2):"%SystemRoot%\\system32\\notepad.exe %1"
+
+[Software\\T\\br\]ack\[et] 1796572859
+#time=1dd859afc1305be
+#class="My \"Class\""
+"multi"=str(7):"one\0two\0"
+"q"=hex(b):88,77,66,55,44,33,22,11
+"wide"="\x4e2d\x6587"
+
+[Software\\T\\empty leaf] 1796572859
+#time=1dd859afc1305be
+
+[Software\\Wow6432Node\\Classes] 1796572859
+#time=1dd859afc1305be
+#link
+"SymbolicLinkValue"=hex(6):5c,00,52,00,65,00,67,00,69,00,73,00,74,00,72,00,79,\
+  00,5c,00,4d,00,61,00,63,00,68,00,69,00,6e,00,65,00
+)";
+
+std::shared_ptr<Hive> load(const QByteArray& text, QString* error = nullptr)
+{
+    HiveReader::Result result = HiveReader::read(text, QStringLiteral("system.reg"));
+    if (error)
+        *error = result.error;
+    return result.hive;
+}
+
+// Mounts a hive as HKEY_LOCAL_MACHINE of a fresh registry.
+class MountedHive {
+public:
+    explicit MountedHive(std::shared_ptr<Hive> hive)
+        : m_hive(std::move(hive))
+    {
+        m_registry.mountMachine(m_hive);
+        m_registry.setClock([] { return std::int64_t(0x1dd900000000000LL); });
+        Registry::setCurrent(&m_registry);
+    }
+    ~MountedHive() { Registry::setCurrent(nullptr); }
+    Registry& registry() { return m_registry; }
+
+private:
+    std::shared_ptr<Hive> m_hive;
+    Registry m_registry;
+};
+
+QString queryText(HKEY root, const QString& path, const QString& name)
+{
+    HKEY key = 0;
+    if (RegOpenKeyEx(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return QStringLiteral("<no key>");
+    std::uint8_t buffer[1024];
+    DWORD size = sizeof buffer;
+    DWORD type = 0;
+    const LONG rc = RegQueryValueEx(key, name, nullptr, &type, buffer, &size);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS ? regTextFromBytes(buffer, size) : QStringLiteral("<no value>");
+}
+
+TEST(Hive, UnchangedFileIsWrittenBackByteForByte)
+{
+    auto hive = load(kWineFile);
+    ASSERT_TRUE(hive);
+    EXPECT_TRUE(hive->problems().isEmpty()) << hive->problems().join('\n').toStdString();
+    EXPECT_EQ(HiveWriter::toBytes(*hive), kWineFile);
+}
+
+TEST(Hive, DecodingEveryKeyStillWritesTheSameBytes)
+{
+    // Changed keys are written as Wine writes them, so marking all of them changed must not alter
+    // a Wine-written file either.
+    auto hive = load(kWineFile);
+    ASSERT_TRUE(hive);
+    std::vector<RegKey*> pending{hive->root().get()};
+    while (!pending.empty()) {
+        RegKey* key = pending.back();
+        pending.pop_back();
+        if (key->hasSection()) {
+            key->values();
+            key->markChanged();
+        }
+        for (const auto& child : key->children())
+            pending.push_back(child.get());
+    }
+    EXPECT_EQ(HiveWriter::toBytes(*hive), kWineFile);
+}
+
+TEST(Hive, OnlyTheChangedKeyDiffers)
+{
+    auto hive = load(kWineFile);
+    ASSERT_TRUE(hive);
+    MountedHive mounted(hive);
+    HKEY key = 0;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CLASSES_ROOT, QStringLiteral(".txt"), 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    const QByteArray data = regTextBytes(QStringLiteral("text/x-changed"));
+    ASSERT_EQ(RegSetValueEx(key, QStringLiteral("content type"), 0, REG_SZ,
+                            reinterpret_cast<const std::uint8_t*>(data.constData()), DWORD(data.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+
+    QByteArray expected = kWineFile;
+    expected.replace("[Software\\\\Classes\\\\.txt] 1796572859\n#time=1dd859afc1305be\n@=\"txtfile\"\n"
+                     "\"Content Type\"=\"text/plain\"",
+                     "[Software\\\\Classes\\\\.txt] " +
+                         QByteArray::number(qint64((0x1dd900000000000LL - 116444736000000000LL) / 10000000)) +
+                         "\n#time=1dd900000000000\n@=\"txtfile\"\n\"Content Type\"=\"text/x-changed\"");
+    EXPECT_EQ(HiveWriter::toBytes(*hive), expected);
+}
+
+TEST(Hive, SettingTheStoredValueAgainChangesNothing)
+{
+    auto hive = load(kWineFile);
+    MountedHive mounted(hive);
+    HKEY key = 0;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CLASSES_ROOT, QStringLiteral("txtfile"), 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    const QByteArray data = regTextBytes(QStringLiteral("Text Document"));
+    EXPECT_EQ(RegSetValueEx(key, QString(), 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(data.constData()),
+                            DWORD(data.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_FALSE(hive->isDirty());
+    EXPECT_EQ(HiveWriter::toBytes(*hive), kWineFile);
+}
+
+TEST(Hive, ReadsValuesClassesAndLinks)
+{
+    auto hive = load(kWineFile);
+    MountedHive mounted(hive);
+    EXPECT_EQ(queryText(HKEY_CLASSES_ROOT, QStringLiteral(".TXT"), QString()), QStringLiteral("txtfile"));
+    EXPECT_EQ(queryText(HKEY_CLASSES_ROOT, QStringLiteral("txtfile\\shell\\open\\command"), QString()),
+              QStringLiteral("%SystemRoot%\\system32\\notepad.exe %1"));
+    EXPECT_EQ(queryText(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\T\\br]ack[et"), QStringLiteral("wide")),
+              QString::fromUtf16(u"\u4e2d\u6587"));
+
+    HKEY key = 0;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\T\\br]ack[et"), 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    QString className;
+    DWORD classChars = 100;
+    ASSERT_EQ(RegQueryInfoKey(key, &className, &classChars, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                              nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(className, QStringLiteral("My \"Class\""));
+    RegCloseKey(key);
+    const RegKey::Ptr link = hive->root()->child(QStringLiteral("Software"))->child(QStringLiteral("Wow6432Node"))
+                                 ->child(QStringLiteral("Classes"));
+    ASSERT_TRUE(link);
+    EXPECT_TRUE(link->isLink());
+}
+
+TEST(Hive, SectionsInAnyOrderMergeAndParentsAreImplied)
+{
+    const QByteArray text = kHeader + R"(
+[B\\C] 1
+"x"="1"
+
+[a] 2
+"k"="first"
+
+[A] 3
+"k"="second"
+"l"="more"
+)";
+    auto hive = load(text);
+    ASSERT_TRUE(hive);
+    EXPECT_TRUE(hive->problems().isEmpty());
+    const RegKey::Ptr a = hive->root()->child(QStringLiteral("A"));
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->name(), QStringLiteral("a")); // the first spelling stays
+    ASSERT_EQ(a->values().size(), 2u);
+    EXPECT_EQ(a->value(QStringLiteral("k"))->data, QByteArray("s\0e\0c\0o\0n\0d\0\0\0", 14));
+    ASSERT_TRUE(hive->root()->child(QStringLiteral("b")));
+    // Written back sorted, the merged key as one section.
+    const QByteArray written = HiveWriter::toBytes(*hive);
+    EXPECT_LT(written.indexOf("[a] 2"), written.indexOf("[B\\\\C] 1"));
+    EXPECT_EQ(written.count("[a]"), 1);
+    EXPECT_TRUE(written.contains("\"k\"=\"second\"\n\"l\"=\"more\"\n"));
+}
+
+TEST(Hive, EnumerationFollowsWinesOrder)
+{
+    const QByteArray text = kHeader + R"(
+[K\\~t] 1
+[K\\Z] 1
+[K\\b] 1
+[K\\ab] 1
+[K\\a_b] 1
+[K\\A] 1
+[K\\_x] 1
+[K\\\[x\]] 1
+[K\\0] 1
+[K\\\xe9t\xe9] 1
+)";
+    auto hive = load(text);
+    ASSERT_TRUE(hive);
+    MountedHive mounted(hive);
+    HKEY key = 0;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, QStringLiteral("K"), 0, KEY_READ, &key), ERROR_SUCCESS);
+    QStringList names;
+    QString name;
+    for (DWORD i = 0;; ++i) {
+        DWORD chars = 260;
+        if (RegEnumKeyEx(key, i, &name, &chars) != ERROR_SUCCESS)
+            break;
+        names << name;
+    }
+    RegCloseKey(key);
+    EXPECT_EQ(names, (QStringList{"0", "[x]", "_x", "A", "a_b", "ab", "b", "Z", "~t", QString::fromUtf16(u"\u00e9t\u00e9")}));
+}
+
+struct BadInput {
+    const char* label;
+    QByteArray text;
+    int line; // where the problem is reported
+};
+
+class BadInputTest : public ::testing::TestWithParam<BadInput> {};
+
+TEST_P(BadInputTest, IsReportedWithFileAndLineAndKeptVerbatim)
+{
+    const BadInput& c = GetParam();
+    auto hive = load(c.text);
+    ASSERT_TRUE(hive);
+    ASSERT_FALSE(hive->problems().isEmpty()) << c.label;
+    EXPECT_TRUE(hive->problems().first().startsWith(QStringLiteral("system.reg:%1: ").arg(c.line)))
+        << hive->problems().first().toStdString();
+}
+
+QByteArray deepKey(int levels)
+{
+    QByteArray path = "[K";
+    for (int i = 1; i < levels; ++i)
+        path += "\\\\K";
+    return path + "] 1\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hive, BadInputTest,
+    ::testing::Values(
+        BadInput{"truncated in a value", kHeader + "\n[A] 1\n\"x\"=\"abc", 7},
+        BadInput{"truncated after a complete line", kHeader + "\n[A] 1\n\"x\"=\"abc\"", 7},
+        BadInput{"truncated in a continuation", kHeader + "\n[A] 1\n\"x\"=hex:01,\\\n", 7},
+        BadInput{"unknown value type", kHeader + "\n[A] 1\n\"x\"=float:1.0\n", 7},
+        BadInput{"invalid escape", kHeader + "\n[A] 1\n\"x\"=\"a\\qb\"\n", 7},
+        BadInput{"invalid escape in a key", kHeader + "\n[A\\\\b\\q] 1\n", 6},
+        BadInput{"line over 1 MiB", kHeader + "\n[A] 1\n\"x\"=\"" + QByteArray(1100000, 'a') + "\"\n", 7},
+        BadInput{"nested 600 levels", kHeader + "\n" + deepKey(600), 6},
+        BadInput{"key name over 255 characters", kHeader + "\n[A\\\\" + QByteArray(256, 'n') + "] 1\n", 6},
+        BadInput{"non-UTF-8 bytes", kHeader + "\n[A] 1\n\"x\"=\"caf\xe9\"\n", 7},
+        BadInput{"value before any key", kHeader + "\"x\"=\"y\"\n", 5},
+        BadInput{"junk line", kHeader + "\n[A] 1\nthis is not a registry line\n", 7}),
+    [](const auto& param) { return testName(param.param.label); });
+
+TEST(Hive, MissingHeaderIsRefused)
+{
+    QString error;
+    EXPECT_FALSE(load("[A] 1\n\"x\"=\"y\"\n", &error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("system.reg:1: "))) << error.toStdString();
+    EXPECT_FALSE(load(QByteArray(), &error));
+    EXPECT_FALSE(load("WINE REGISTRY Version 1\n", &error));
+}
+
+TEST(Hive, DepthAndNameLimitsAreInclusive)
+{
+    auto hive = load(kHeader + "\n" + deepKey(512) + "\n[B\\\\" + QByteArray(255, 'n') + "] 1\n");
+    ASSERT_TRUE(hive);
+    EXPECT_TRUE(hive->problems().isEmpty()) << hive->problems().join('\n').toStdString();
+}
+
+TEST(Hive, MalformedLinesStayInTheTextForNothingIsSaved)
+{
+    // A hive with problems is not saved by the store; its text still holds every line, and the
+    // keys that could be read are usable.
+    const QByteArray text = kHeader + "\n[A] 1\n\"good\"=\"1\"\n\"bad\"=hex: 01\n";
+    auto hive = load(text);
+    ASSERT_TRUE(hive);
+    EXPECT_EQ(hive->problems().size(), 1);
+    EXPECT_EQ(HiveWriter::toBytes(*hive), text);
+    EXPECT_TRUE(hive->root()->child(QStringLiteral("A"))->value(QStringLiteral("good")));
+}
+
+} // namespace
