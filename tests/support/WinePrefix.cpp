@@ -1,0 +1,121 @@
+#include "tests/support/WinePrefix.h"
+
+#include "platform/registry/WineServerProbe.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace {
+
+QProcessEnvironment wineEnvironment(const QString& prefix)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("WINEPREFIX"), prefix);
+    env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
+    // No downloads of Mono or Gecko while booting.
+    env.insert(QStringLiteral("WINEDLLOVERRIDES"), QStringLiteral("mscoree,mshtml="));
+    env.remove(QStringLiteral("DISPLAY"));
+    return env;
+}
+
+QString runIn(const QString& prefix, const QString& program, const QStringList& arguments, int* exitCode)
+{
+    QProcess process;
+    process.setProcessEnvironment(wineEnvironment(prefix));
+    process.start(program, arguments);
+    process.waitForFinished(180000);
+    if (exitCode)
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromLocal8Bit(process.readAllStandardOutput()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+void waitForServer(const QString& prefix)
+{
+    runIn(prefix, QStringLiteral("wineserver"), {QStringLiteral("-w")}, nullptr);
+}
+
+bool copyTree(const QString& from, const QString& to)
+{
+    QProcess cp;
+    cp.start(QStringLiteral("cp"), {QStringLiteral("-a"), from + QStringLiteral("/."), to});
+    return cp.waitForFinished(120000) && cp.exitCode() == 0;
+}
+
+} // namespace
+
+bool WinePrefix::wineAvailable()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty() &&
+           !QStandardPaths::findExecutable(QStringLiteral("wineboot")).isEmpty();
+}
+
+QString WinePrefix::bootedPrefix()
+{
+    static QTemporaryDir booted;
+    static const bool ok = [] {
+        if (!wineAvailable() || !booted.isValid())
+            return false;
+        int code = -1;
+        runIn(booted.path(), QStringLiteral("wineboot"), {QStringLiteral("-i")}, &code);
+        waitForServer(booted.path());
+        return QFile::exists(booted.filePath(QStringLiteral("system.reg")));
+    }();
+    return ok ? booted.path() : QString();
+}
+
+WinePrefix::WinePrefix()
+{
+    const QString booted = bootedPrefix();
+    m_valid = !booted.isEmpty() && m_dir.isValid() && copyTree(booted, m_dir.path());
+    // wineserver names its directory after the prefix folder's inode, so copies never share one;
+    // the name file of Debian's builds is per prefix too.
+}
+
+WinePrefix::~WinePrefix()
+{
+    if (m_valid)
+        stopServer();
+}
+
+QString WinePrefix::run(const QStringList& arguments, int* exitCode) const
+{
+    const QString out = runIn(path(), QStringLiteral("wine"), arguments, exitCode);
+    waitForServer(path());
+    return out;
+}
+
+QStringList WinePrefix::query(const QString& key) const
+{
+    int code = -1;
+    const QString out = run({QStringLiteral("reg"), QStringLiteral("query"), key}, &code);
+    QStringList values;
+    if (code != 0)
+        return values;
+    for (const QString& line : out.split(u'\n')) {
+        if (!line.startsWith(QStringLiteral("    ")))
+            continue;
+        const QStringList parts = line.mid(4).split(QStringLiteral("    "));
+        if (parts.size() >= 2)
+            values << parts.mid(0, 2).join(u'|') + u'|' + parts.mid(2).join(QStringLiteral("    "));
+    }
+    return values;
+}
+
+void WinePrefix::startServer() const
+{
+    QProcess server;
+    server.setProcessEnvironment(wineEnvironment(path()));
+    server.setProgram(QStringLiteral("wineserver"));
+    server.setArguments({QStringLiteral("-p"), QStringLiteral("120")});
+    server.startDetached();
+    for (int i = 0; i < 100 && !WineServerProbe::probe(path()).running; ++i)
+        QThread::msleep(100);
+}
+
+void WinePrefix::stopServer() const
+{
+    runIn(path(), QStringLiteral("wineserver"), {QStringLiteral("-k")}, nullptr);
+    waitForServer(path());
+}
