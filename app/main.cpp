@@ -1,1 +1,26 @@
-int main() { return 0; }
+#include "app/shell/Startup.h"
+#include "app/shell/frmMain.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Varnook2"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/varnook.svg")));
+    // Only the main window's closing ends the program, whatever other windows are open.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    ReportSettingsProblems();
+    LoadStartupSettings();
+    const std::unique_ptr<PrefixStore> prefix = OpenPrefixRegistry();
+    if (!prefix)
+        return 1;
+
+    frmMain window;
+    window.setPrefixStatus(prefix->prefixDir(), prefix->isReadOnly());
+    QObject::connect(&window, &frmMain::unloaded, &application, &QCoreApplication::quit, Qt::QueuedConnection);
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,7 @@
+#include "app/shell/StartupFlags.h"
+
+StartupFlags& StartupFlags::current()
+{
+    static StartupFlags flags;
+    return flags;
+}

@@ -1,0 +1,210 @@
+#include "app/shell/frmMain.h"
+
+#include "app/shell/frmOptions.h"
+#include "platform/shell/UiSeams.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include <utility>
+
+namespace {
+
+template <typename Widget>
+Widget* named(Widget* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QAction* addItem(QMenu* menu, const char* name, const QString& caption)
+{
+    return named(menu->addAction(caption), name);
+}
+
+QAction* addSeparator(QMenu* menu, const char* name)
+{
+    return named(menu->addSeparator(), name);
+}
+
+QPushButton* button(const char* name, const QString& caption, const QString& toolTip, QWidget* parent)
+{
+    auto* result = named(new QPushButton(caption, parent), name);
+    result->setToolTip(toolTip);
+    result->setAutoDefault(false);
+    return result;
+}
+
+} // namespace
+
+frmMain::frmMain(QWidget* parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Varnook 2"));
+
+    createMenus();
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    auto* frames = new QHBoxLayout;
+    frames->addWidget(createTypesFrame(), 3);
+    frames->addWidget(createInfoFrame(), 2);
+    layout->addLayout(frames);
+    layout->addLayout(createButtons());
+    setCentralWidget(central);
+    lblPrefix = named(new QLabel(this), "lblPrefix");
+    lblPrefix->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); // a long path must not widen the window
+    statusBar()->addWidget(lblPrefix, 1);
+    statusBar()->setSizeGripEnabled(false);
+
+    connect(mnuFileClose, &QAction::triggered, this, &frmMain::mnuFileClose_Click);
+    connect(mnuToolsOptions, &QAction::triggered, this, &frmMain::mnuToolsOptions_Click);
+    connect(btnClose, &QPushButton::clicked, this, &frmMain::btnClose_Click);
+
+    QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void frmMain::createMenus()
+{
+    mnuFile = named(menuBar()->addMenu(QStringLiteral("File")), "mnuFile");
+    mnuFileLoad = addItem(mnuFile, "mnuFileLoad", QStringLiteral("Load File Types"));
+    mnuFileSep1 = addSeparator(mnuFile, "mnuFileSep1");
+    mnuFileClose = addItem(mnuFile, "mnuFileClose", QStringLiteral("Close"));
+
+    mnuTools = named(menuBar()->addMenu(QStringLiteral("Tools")), "mnuTools");
+    mnuToolsApprovedManager = addItem(mnuTools, "mnuToolsApprovedManager", QStringLiteral("Approved Shell Extensions"));
+    mnuToolsMimeTypes = addItem(mnuTools, "mnuToolsMimeTypes", QStringLiteral("MIME Content Types"));
+    mnuToolsClsidTool = addItem(mnuTools, "mnuToolsClsidTool", QStringLiteral("CLSID Tool"));
+    mnuToolsSep1 = addSeparator(mnuTools, "mnuToolsSep1");
+    mnuToolsOptions = addItem(mnuTools, "mnuToolsOptions", QStringLiteral("Preferences..."));
+
+    // "Actions" is also the pop-up menu of the tree.
+    mnuKestrow = named(menuBar()->addMenu(QStringLiteral("Actions")), "mnuKestrow");
+    mnuKestrowFind = addItem(mnuKestrow, "mnuKestrowFind", QStringLiteral("Find..."));
+    mnuKestrowSep1 = addSeparator(mnuKestrow, "mnuKestrowSep1");
+    mnuKestrowRefresh = addItem(mnuKestrow, "mnuKestrowRefresh", QStringLiteral("Refresh"));
+    mnuKestrowSep2 = addSeparator(mnuKestrow, "mnuKestrowSep2");
+    mnuKestrowAdd = addItem(mnuKestrow, "mnuKestrowAdd", QStringLiteral("Add"));
+    mnuKestrowRemove = addItem(mnuKestrow, "mnuKestrowRemove", QStringLiteral("Remove"));
+    mnuKestrowEdit = addItem(mnuKestrow, "mnuKestrowEdit", QStringLiteral("Edit"));
+    mnuKestrowSep3 = addSeparator(mnuKestrow, "mnuKestrowSep3");
+    mnuKestrowAssociateExt = addItem(mnuKestrow, "mnuKestrowAssociateExt", QStringLiteral("Associate with..."));
+    mnuKestrowAddTo = addItem(mnuKestrow, "mnuKestrowAddTo", QStringLiteral("Add to..."));
+    mnuKestrowSep3->setVisible(false);
+    mnuKestrowAssociateExt->setVisible(false);
+    mnuKestrowAddTo->setVisible(false);
+
+    mnuHelp = named(menuBar()->addMenu(QStringLiteral("Help")), "mnuHelp");
+    mnuHelpContents = addItem(mnuHelp, "mnuHelpContents", QStringLiteral("Contents"));
+    mnuHelpAbout = addItem(mnuHelp, "mnuHelpAbout", QStringLiteral("About"));
+}
+
+QGroupBox* frmMain::createTypesFrame()
+{
+    frameTypes = named(new QGroupBox(QStringLiteral("File Types"), this), "frameTypes");
+    // kestrowMain goes into this layout.
+    auto* layout = new QVBoxLayout(frameTypes);
+    layout->setContentsMargins(0, 0, 0, 0);
+    frameTypes->setMinimumSize(fontMetrics().averageCharWidth() * 60, fontMetrics().height() * 26);
+    return frameTypes;
+}
+
+QGroupBox* frmMain::createInfoFrame()
+{
+    frameInfo = named(new QGroupBox(QStringLiteral("Information"), this), "frameInfo");
+    frameInfo->setFixedWidth(fontMetrics().averageCharWidth() * 44);
+    auto* layout = new QGridLayout(frameInfo);
+
+    lblInfo1 = named(new QLabel(frameInfo), "lblInfo1");
+    txtInfo1 = named(new QLineEdit(frameInfo), "txtInfo1");
+    lblInfo2 = named(new QLabel(frameInfo), "lblInfo2");
+    txtInfo2 = named(new QLineEdit(frameInfo), "txtInfo2");
+    lblInfo3 = named(new QLabel(frameInfo), "lblInfo3");
+    txtInfo3 = named(new QLineEdit(frameInfo), "txtInfo3");
+    int row = 0;
+    const std::pair<QLabel*, QLineEdit*> rows[] = {{lblInfo1, txtInfo1}, {lblInfo2, txtInfo2}, {lblInfo3, txtInfo3}};
+    for (const auto& [label, value] : rows) {
+        value->setReadOnly(true);
+        label->hide();
+        value->hide();
+        layout->addWidget(label, row++, 0);
+        layout->addWidget(value, row++, 0);
+    }
+    layout->setRowStretch(row, 1);
+
+    // Created last, the description lies over the three rows and hides them while it is shown.
+    txtInfo0 = named(new QPlainTextEdit(QStringLiteral("Click on an item to view information about it."), frameInfo),
+                     "txtInfo0");
+    txtInfo0->setReadOnly(true);
+    layout->addWidget(txtInfo0, 0, 0, row + 1, 1);
+    return frameInfo;
+}
+
+QHBoxLayout* frmMain::createButtons()
+{
+    btnAdd = button("btnAdd", QStringLiteral("Add..."),
+                    QStringLiteral("Add a new file type, file extension, action or shell extension."), this);
+    btnRemove = button("btnRemove", QStringLiteral("Remove"), QStringLiteral("Remove the selected item."), this);
+    btnEdit = button("btnEdit", QStringLiteral("Edit..."), QStringLiteral("Edit the selected item."), this);
+    btnClose = button("btnClose", QStringLiteral("Close"), QStringLiteral("Close Varnook"), this);
+    for (QPushButton* disabled : {btnAdd, btnRemove, btnEdit})
+        disabled->setEnabled(false);
+
+    auto* layout = new QHBoxLayout;
+    layout->addWidget(btnAdd);
+    layout->addWidget(btnRemove);
+    layout->addWidget(btnEdit);
+    layout->addStretch(1);
+    layout->addWidget(btnClose);
+    return layout;
+}
+
+void frmMain::setPrefixStatus(const QString& prefixDir, bool readOnly)
+{
+    lblPrefix->setText(readOnly ? QStringLiteral("Prefix: %1 (read-only)").arg(prefixDir)
+                                : QStringLiteral("Prefix: %1").arg(prefixDir));
+    lblPrefix->setToolTip(lblPrefix->text());
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    QMainWindow::closeEvent(event);
+    emit unloaded();
+}
+
+void frmMain::keyPressEvent(QKeyEvent* event)
+{
+    // btnClose is the window's cancel button: Escape presses it, as it presses Cancel in a dialog.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        btnClose->click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void frmMain::mnuFileClose_Click()
+{
+    close();
+}
+
+void frmMain::mnuToolsOptions_Click()
+{
+    frmOptions dialog(this);
+    UiSeams::execModal(dialog);
+}
+
+void frmMain::btnClose_Click()
+{
+    close();
+}

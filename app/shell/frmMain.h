@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QAction;
+class QGroupBox;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+
+// The main window: the file type tree (in frameTypes), the information panel on the selected
+// node, four buttons and the menu bar. Closing it ends the program.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+
+    // Shows in the status bar which prefix's registry is open.
+    void setPrefixStatus(const QString& prefixDir, bool readOnly);
+
+signals:
+    // The window is closing: the program ends.
+    void unloaded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void createMenus();
+    QGroupBox* createTypesFrame();
+    QGroupBox* createInfoFrame();
+    QHBoxLayout* createButtons();
+
+    void mnuFileClose_Click();
+    void mnuToolsOptions_Click();
+    void btnClose_Click();
+
+    QGroupBox* frameTypes = nullptr;
+    QGroupBox* frameInfo = nullptr;
+    QPlainTextEdit* txtInfo0 = nullptr;
+    QLabel* lblInfo1 = nullptr;
+    QLabel* lblInfo2 = nullptr;
+    QLabel* lblInfo3 = nullptr;
+    QLineEdit* txtInfo1 = nullptr;
+    QLineEdit* txtInfo2 = nullptr;
+    QLineEdit* txtInfo3 = nullptr;
+    QPushButton* btnAdd = nullptr;
+    QPushButton* btnRemove = nullptr;
+    QPushButton* btnEdit = nullptr;
+    QPushButton* btnClose = nullptr;
+    QLabel* lblPrefix = nullptr;
+
+    QMenu* mnuFile = nullptr;
+    QAction* mnuFileLoad = nullptr;
+    QAction* mnuFileSep1 = nullptr;
+    QAction* mnuFileClose = nullptr;
+    QMenu* mnuTools = nullptr;
+    QAction* mnuToolsApprovedManager = nullptr;
+    QAction* mnuToolsMimeTypes = nullptr;
+    QAction* mnuToolsClsidTool = nullptr;
+    QAction* mnuToolsSep1 = nullptr;
+    QAction* mnuToolsOptions = nullptr;
+    QMenu* mnuKestrow = nullptr;
+    QAction* mnuKestrowFind = nullptr;
+    QAction* mnuKestrowSep1 = nullptr;
+    QAction* mnuKestrowRefresh = nullptr;
+    QAction* mnuKestrowSep2 = nullptr;
+    QAction* mnuKestrowAdd = nullptr;
+    QAction* mnuKestrowRemove = nullptr;
+    QAction* mnuKestrowEdit = nullptr;
+    QAction* mnuKestrowSep3 = nullptr;
+    QAction* mnuKestrowAssociateExt = nullptr;
+    QAction* mnuKestrowAddTo = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuHelpContents = nullptr;
+    QAction* mnuHelpAbout = nullptr;
+};
