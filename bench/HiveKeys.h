@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/registry/RegKey.h"
+
+#include <cstddef>
+#include <functional>
+
+// Walks over every key of a loaded tree, without recursion (a hive may be as deep as the registry
+// allows).
+class HiveKeys {
+public:
+    // Visits `root` and every key below it.
+    static void forEach(RegKey& root, const std::function<void(RegKey&)>& visit);
+
+    // The number of keys below `root`.
+    static std::size_t count(RegKey& root);
+
+    // Makes the writer format the whole tree, as after an edit that touched every key, instead of
+    // copying the sections it read. Each key keeps its time, so the output stays comparable.
+    static void markAllChanged(RegKey& root);
+};
