@@ -22,11 +22,12 @@ QByteArray readFile(const QString& path)
 QMap<QByteArray, QByteArray> sectionsOf(const QByteArray& text)
 {
     QMap<QByteArray, QByteArray> sections;
-    for (const QByteArray& chunk : text.split('\n' + QByteArray("\n["))) {
-        const qsizetype close = chunk.indexOf("] ");
-        if (chunk.startsWith("WINE REGISTRY") || close < 0)
-            continue;
-        sections.insert("[" + chunk.left(close), chunk);
+    qsizetype start = text.indexOf("\n\n[");
+    while (start >= 0) {
+        const qsizetype next = text.indexOf("\n\n[", start + 1);
+        const QByteArray chunk = text.mid(start + 2, next < 0 ? -1 : next - start - 2);
+        sections.insert(chunk.left(chunk.indexOf("] ")), chunk);
+        start = next;
     }
     return sections;
 }
