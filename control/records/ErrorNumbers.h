@@ -26,3 +26,6 @@ inline constexpr long kErrMissingNode = 35601;
 // What an operation reports when it fails in a way no step anticipated.
 inline constexpr long kErrorOutOfMemory = 7;
 inline constexpr long kErrorInternal = 51;
+
+// A value of the wrong kind, such as a settings entry that should be "True" or "False".
+inline constexpr long kErrTypeMismatch = 13;

@@ -4,7 +4,6 @@
 #include "control/records/OperationError.h"
 
 #include <QString>
-#include <QStringIterator>
 
 #include <list>
 #include <memory>
@@ -107,9 +106,11 @@ private:
         {
             // Hashes the case-folded code points, as the case-insensitive comparison sees them.
             std::size_t h = 1469598103934665603ull;
-            QStringIterator it(key);
-            while (it.hasNext()) {
-                const char32_t c = it.next();
+            const qsizetype n = key.size();
+            for (qsizetype i = 0; i < n; ++i) {
+                char32_t c = key.at(i).unicode();
+                if (QChar::isHighSurrogate(c) && i + 1 < n && key.at(i + 1).isLowSurrogate())
+                    c = QChar::surrogateToUcs4(char16_t(c), key.at(++i).unicode());
                 const char32_t folded = c < 0x80 ? ((c >= 'A' && c <= 'Z') ? c + 32 : c) : QChar::toCaseFolded(c);
                 h = (h ^ folded) * 1099511628211ull;
             }

@@ -69,15 +69,32 @@ QString approvedListPath()
     return QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved");
 }
 
-bool regReadText(HKEY key, const QString& valueName, QString& text)
+namespace {
+
+LONG queryText(HKEY key, const QString& valueName, QString& text)
 {
     std::uint8_t buffer[kTextBufferChars * 2];
     DWORD size = sizeof buffer;
     DWORD type = 0;
-    if (RegQueryValueEx(key, valueName, nullptr, &type, buffer, &size) != ERROR_SUCCESS)
-        return false;
-    text = regTextFromBytes(buffer, size);
-    return true;
+    const LONG rc = RegQueryValueEx(key, valueName, nullptr, &type, buffer, &size);
+    if (rc == ERROR_SUCCESS)
+        text = regTextFromBytes(buffer, size);
+    return rc;
+}
+
+} // namespace
+
+bool regReadText(HKEY key, const QString& valueName, QString& text)
+{
+    return queryText(key, valueName, text) == ERROR_SUCCESS;
+}
+
+bool regReadTextOrEmpty(HKEY key, const QString& valueName, QString& text)
+{
+    const LONG rc = queryText(key, valueName, text);
+    if (rc == ERROR_FILE_NOT_FOUND)
+        text.clear();
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
 
 QString regGetDefault(HKEY parent, const QString& name)

@@ -16,9 +16,12 @@ inline constexpr int kTextBufferChars = 260;
 // The approved shell extensions list under HKEY_LOCAL_MACHINE.
 QString approvedListPath();
 
-// Reads the default value (or the value `valueName`) of an open key as text; false when it is
+// Reads the value `valueName` (empty: the default value) of an open key as text; false when it is
 // missing or does not fit the text buffer.
 bool regReadText(HKEY key, const QString& valueName, QString& text);
+// The same for the records' own reads, where a missing value is empty text: false only when the
+// value exists but cannot be read (it does not fit the text buffer, or the key is gone).
+bool regReadTextOrEmpty(HKEY key, const QString& valueName, QString& text);
 
 // ---- readers (parent is normally HKEY_CLASSES_ROOT)
 QString regGetDefault(HKEY parent, const QString& name);

@@ -1,0 +1,124 @@
+#include "control/records/FileExtensionObject.h"
+
+#include "common/Trace.h"
+#include "control/records/Definitions.h"
+#include "control/records/ErrorNumbers.h"
+#include "control/records/OperationError.h"
+#include "control/records/RecordRegistry.h"
+#include "control/records/RegistryAccess.h"
+#include "platform/registry/RegKeyHandle.h"
+#include "platform/registry/RegistryApi.h"
+#include "platform/registry/RegistryBatch.h"
+
+namespace {
+
+constexpr int kTraceProgress = 400;
+constexpr int kTraceError = 402;
+
+void trace(const QString& message)
+{
+    TraceEvent(QStringLiteral("FileExtensionObject"), message, kTraceProgress);
+}
+
+} // namespace
+
+qint16 FileExtensionObject::ItemType() const
+{
+    return ITEM_FILEEXTENSION;
+}
+
+QString FileExtensionObject::Key() const
+{
+    return FileExtensionKey(Extension);
+}
+
+long FileExtensionObject::LoadMe(bool loadFull)
+{
+    return runOperation(
+        QStringLiteral("LoadMe"), kTraceError,
+        [&]() -> long {
+            trace(QStringLiteral("loading information for extension: ") + Key());
+            RegKeyHandle root;
+            RegOpenKeyEx(HKEY_CLASSES_ROOT, QString(), 0, KEY_READ, root.out());
+            ContentType = regGetContentType(root.get(), Extension);
+            InternalName = regGetDefault(root.get(), Extension);
+            InfoTip = regGetInfoTip(root.get(), Extension);
+            trace(QStringLiteral("mime type: ") + ContentType);
+            trace(QStringLiteral("internal name: ") + InternalName);
+            trace(QStringLiteral("infotip: ") + InfoTip);
+
+            if (loadFull) {
+                trace(QStringLiteral("loading shell extensions for extension: ") + Key());
+                ShellExtensions.clear();
+                RegKeyHandle shellex;
+                if (isSafeSubkeyPath(Extension) &&
+                    RegOpenKeyEx(root.get(), Extension + QStringLiteral("\\shellex"), 0, KEY_READ, shellex.out()) ==
+                        ERROR_SUCCESS) {
+                    QString name;
+                    for (DWORD index = 0;; ++index) {
+                        DWORD chars = kTextBufferChars;
+                        if (RegEnumKeyEx(shellex.get(), index, &name, &chars) != ERROR_SUCCESS)
+                            break;
+                        auto handler = std::make_shared<ShellExtensionObject>();
+                        handler->FileExtensionSH = true;
+                        handler->ExtTypeGroup = false;
+                        handler->ExtTypeIndex = -1;
+                        handler->ExtTypeKey = name;
+                        handler->InternalName = name;
+                        handler->HostInternalName = Extension;
+                        if (handler->LoadMe() != 0)
+                            continue;
+                        // Two handler keys naming one class cannot both be shown; the first stays.
+                        if (ShellExtensions.tryAdd(handler->Key(), handler))
+                            trace(QStringLiteral("loaded shell extension ") + handler->Key());
+                        else
+                            TraceEvent(QStringLiteral("LoadMe"),
+                                       QStringLiteral("duplicate shell extension skipped: ") + handler->Key(),
+                                       kTraceError);
+                    }
+                }
+                trace(QStringLiteral("done loading shell extensions for extension: ") + Key());
+            }
+            trace(QStringLiteral("finished loading extension: ") + Key());
+            return 0;
+        },
+        Key());
+}
+
+long FileExtensionObject::WriteMe(bool writeFull)
+{
+    RegistryBatch batch;
+    return runOperation(
+        QStringLiteral("WriteMe"), kTraceError,
+        [&]() -> long {
+            trace(QStringLiteral("writing extension to registry: ") + Key());
+            RegKeyHandle key;
+            // An empty name would be HKEY_CLASSES_ROOT itself.
+            if (!isSafeSubkeyPath(Extension) || !createKey(HKEY_CLASSES_ROOT, Extension, key))
+                throw OperationError(kErrCreateKey, QStringLiteral("Error creating internal name key"));
+            if (setTextValue(key.get(), QString(), InternalName) != ERROR_SUCCESS)
+                throw OperationError(kErrWriteExtension,
+                                     QStringLiteral("Error writing internal name for file extension to registry."),
+                                     QStringLiteral("WriteMe"));
+            regPutContentType(HKEY_CLASSES_ROOT, Extension, ContentType);
+            regPutInfoTip(HKEY_CLASSES_ROOT, Extension, InfoTip);
+            key.close();
+            if (writeFull) {
+                trace(QStringLiteral("writing shell extensions for extension ") + Key());
+                for (const auto& entry : ShellExtensions)
+                    entry.item->WriteMe();
+            }
+            trace(QStringLiteral("done writing extension to registry: ") + Key());
+            return 0;
+        },
+        Key());
+}
+
+long FileExtensionObject::RemoveMe()
+{
+    RegistryBatch batch;
+    // The whole key goes, handlers below its shellex key included.
+    const long result = isSafeSubkeyPath(Extension) ? RegDeleteTree(HKEY_CLASSES_ROOT, Extension) : ERROR_BAD_PATHNAME;
+    trace(QStringLiteral("extension removed from registry: ") + Key());
+    return result;
+}

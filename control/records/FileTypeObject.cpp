@@ -1,0 +1,261 @@
+#include "control/records/FileTypeObject.h"
+
+#include "common/MessageBoxes.h"
+#include "common/Trace.h"
+#include "control/records/Definitions.h"
+#include "control/records/ErrorNumbers.h"
+#include "control/records/OperationError.h"
+#include "control/records/RecordRegistry.h"
+#include "control/records/RegistryAccess.h"
+#include "platform/registry/RegKeyHandle.h"
+#include "platform/registry/RegistryApi.h"
+#include "platform/registry/RegistryBatch.h"
+
+#include <QSet>
+
+namespace {
+
+constexpr int kTraceProgress = 300;
+constexpr int kTraceError = 302;
+
+void trace(const QString& procedure, const QString& message)
+{
+    TraceEvent(procedure, message, kTraceProgress);
+}
+
+// A broken row of the settings would otherwise be reported for every file type of a load.
+void reportBadGroupFlagOnce(int index, const QString& text)
+{
+    static QSet<QString> reported;
+    const QString entry = DefinitionFieldKey(index, FIELD_GROUP);
+    if (reported.contains(entry + u'=' + text))
+        return;
+    reported.insert(entry + u'=' + text);
+    ShowError(QStringLiteral("The setting \"%1\" of the shell extension groups is \"%2\", which is neither True nor "
+                             "False.\r\n\r\nShell extensions of the group \"%3\" are not loaded until it is corrected.")
+                  .arg(entry, text, DefinitionField(SECTION_SHELLEX, index, FIELD_NAME)),
+              kErrTypeMismatch);
+}
+
+// Walks the subkeys of an open key by index; returns the code that ended the walk when it was
+// anything but the normal end.
+template <typename Visit>
+long forEachSubkey(HKEY key, Visit&& visit)
+{
+    QString name;
+    for (DWORD index = 0;; ++index) {
+        DWORD chars = kTextBufferChars;
+        const LONG rc = RegEnumKeyEx(key, index, &name, &chars);
+        if (rc == ERROR_NO_MORE_ITEMS)
+            return 0;
+        if (rc != ERROR_SUCCESS)
+            return rc;
+        visit(name);
+    }
+}
+
+} // namespace
+
+qint16 FileTypeObject::ItemType() const
+{
+    return ITEM_FILETYPE;
+}
+
+QString FileTypeObject::Key() const
+{
+    return FileTypeKey(InternalName);
+}
+
+std::shared_ptr<ItemObject> FileTypeObject::GetItem(qint16 itemType, const QString& itemKey) const
+{
+    switch (itemType) {
+    case ITEM_FILEEXTENSION: return FileExtensions.item(itemKey);
+    case ITEM_SHELLEXTENSION: return ShellExtensions.item(itemKey);
+    case ITEM_ACTION: return Actions.item(itemKey);
+    default: return nullptr;
+    }
+}
+
+long FileTypeObject::LoadMe(bool loadFull)
+{
+    return runOperation(
+        QStringLiteral("LoadMe"), kTraceError,
+        [&]() -> long {
+            trace(QStringLiteral("LoadMe"), QStringLiteral("loading file type ") + Key());
+            m_loaded = LOAD_VALUES;
+            if (InternalName.trimmed().isEmpty() || !isSafeSubkeyPath(InternalName))
+                return kErrNoInternalName;
+            {
+                RegKeyHandle type;
+                if (RegOpenKeyEx(HKEY_CLASSES_ROOT, InternalName, 0, KEY_READ, type.out()) != ERROR_SUCCESS)
+                    return kErrNoInternalName;
+            }
+            RegKeyHandle root;
+            if (RegOpenKeyEx(HKEY_CLASSES_ROOT, QString(), 0, KEY_READ, root.out()) != ERROR_SUCCESS)
+                return kErrInvalidHive;
+            Name = regGetDefault(root.get(), InternalName);
+            CLSID = regGetCLSID(root.get(), InternalName);
+            IconPath = regGetDefaultIcon(root.get(), InternalName);
+            Flags = regGetFlags(root.get(), InternalName);
+            QuickView = regGetQuickView(root.get(), InternalName);
+            trace(QStringLiteral("LoadMe"), QStringLiteral("name: ") + Name);
+            trace(QStringLiteral("LoadMe"), QStringLiteral("clsid: ") + CLSID);
+            trace(QStringLiteral("LoadMe"), QStringLiteral("icon: ") + IconPath);
+            trace(QStringLiteral("LoadMe"), QStringLiteral("flags: ") + QString::number(Flags));
+            trace(QStringLiteral("LoadMe"), QStringLiteral("quickview: ") + QString::number(QuickView));
+            root.close();
+
+            if (Name.isEmpty()) {
+                if (Special)
+                    Name = DefinitionField(SECTION_SPECIAL, SpecialIndex, FIELD_NAME);
+                else if (const auto first = FileExtensions.first())
+                    Name = first->Extension.mid(1).toUpper() + QStringLiteral(" File Type");
+                else
+                    Name = InternalName; // no description and no extension: the key's own name
+            }
+            if (IconPath.isEmpty() && Special)
+                IconPath = DefinitionField(SECTION_SPECIAL, SpecialIndex, FIELD_DEFAULTICON);
+
+            if (!loadFull) {
+                trace(QStringLiteral("LoadMe"), QStringLiteral("completed loading basic info for file type: ") + Key());
+                return 0;
+            }
+            ShellExtensions.clear();
+            Actions.clear();
+            if (const long rc = LoadActions(); rc != 0)
+                ShowError(QStringLiteral("Error loading actions for file type '%1'.").arg(Name), rc);
+            if (const long rc = LoadShellExtensions(); rc != 0)
+                ShowError(QStringLiteral("Error loading shell extensions for file type '%1'.").arg(Name), rc);
+            trace(QStringLiteral("LoadMe"), QStringLiteral("loading file extensions for file type: ") + Key());
+            for (const auto& entry : FileExtensions)
+                entry.item->LoadMe(true);
+            trace(QStringLiteral("LoadMe"), QStringLiteral("done loading file extensions"));
+            trace(QStringLiteral("LoadMe"), QStringLiteral("completed loading all information for file type: ") + Key());
+            m_loaded = LOAD_FULL;
+            return 0;
+        },
+        Key());
+}
+
+long FileTypeObject::LoadActions()
+{
+    return runOperation(
+        QStringLiteral("LoadActions"), kTraceError,
+        [&]() -> long {
+            trace(QStringLiteral("LoadActions"), QStringLiteral("loading actions for file type: ") + Key());
+            long result = 0;
+            RegKeyHandle shell;
+            if (RegOpenKeyEx(HKEY_CLASSES_ROOT, InternalName + QStringLiteral("\\shell"), 0, KEY_READ, shell.out()) ==
+                ERROR_SUCCESS) {
+                result = forEachSubkey(shell.get(), [&](const QString& verb) {
+                    auto action = std::make_shared<ActionObject>();
+                    action->HostTypeKey = Key();
+                    action->HostInternalName = InternalName;
+                    action->CommandKey = verb;
+                    if (action->LoadMe() == 0)
+                        Actions.tryAdd(action->Key(), action);
+                });
+            }
+            trace(QStringLiteral("LoadActions"), QStringLiteral("done loading actions"));
+            return result;
+        },
+        Key());
+}
+
+long FileTypeObject::LoadShellExtensions()
+{
+    return runOperation(
+        QStringLiteral("LoadShellExtensions"), kTraceError,
+        [&]() -> long {
+            trace(QStringLiteral("LoadShellExtensions"), QStringLiteral("loading shell extensions for file type: ") + Key());
+            long result = 0;
+            RegKeyHandle shellex;
+            if (RegOpenKeyEx(HKEY_CLASSES_ROOT, InternalName + QStringLiteral("\\shellex"), 0, KEY_READ,
+                             shellex.out()) != ERROR_SUCCESS) {
+                trace(QStringLiteral("LoadShellExtensions"), QStringLiteral("done loading shell extensions"));
+                return 0;
+            }
+            auto load = [&](const QString& groupKey, int index, bool isGroup, const QString& internalName) {
+                auto handler = std::make_shared<ShellExtensionObject>();
+                handler->HostInternalName = InternalName;
+                handler->FileExtensionSH = false;
+                handler->HostTypeKey = Key();
+                handler->ExtTypeGroup = isGroup;
+                handler->ExtTypeKey = groupKey;
+                handler->ExtTypeIndex = static_cast<qint16>(index);
+                handler->InternalName = internalName;
+                if (handler->LoadMe() != 0)
+                    return;
+                // Two handlers of one group naming one class cannot both be shown; the first stays.
+                if (!ShellExtensions.tryAdd(handler->Key(), handler))
+                    TraceEvent(QStringLiteral("LoadShellExtensions"),
+                               QStringLiteral("duplicate shell extension skipped: ") + handler->Key(), kTraceError);
+            };
+            for (const DefinitionRow& row : DefinitionRows(SECTION_SHELLEX)) {
+                const std::optional<bool> isGroup = DefinitionGroup(SECTION_SHELLEX, row.index);
+                if (!isGroup) {
+                    reportBadGroupFlagOnce(row.index, DefinitionField(SECTION_SHELLEX, row.index, FIELD_GROUP));
+                    continue;
+                }
+                if (!*isGroup) {
+                    load(row.key, row.index, false, row.key);
+                    continue;
+                }
+                RegKeyHandle group;
+                if (!isSafeSubkeyPath(row.key) ||
+                    RegOpenKeyEx(shellex.get(), row.key, 0, KEY_READ, group.out()) != ERROR_SUCCESS)
+                    continue;
+                if (const long rc = forEachSubkey(group.get(), [&](const QString& member) {
+                        load(row.key, row.index, true, member);
+                    });
+                    rc != 0)
+                    result = rc;
+            }
+            trace(QStringLiteral("LoadShellExtensions"), QStringLiteral("done loading shell extensions"));
+            return result;
+        },
+        Key());
+}
+
+long FileTypeObject::WriteMe(bool writeFull)
+{
+    RegistryBatch batch;
+    return runOperation(
+        QStringLiteral("WriteMe"), kTraceError,
+        [&]() -> long {
+            RegKeyHandle type;
+            // An empty or malformed name would address HKEY_CLASSES_ROOT itself.
+            if (!isSafeSubkeyPath(InternalName) || !createKey(HKEY_CLASSES_ROOT, InternalName, type))
+                throw OperationError(kErrCreateKey, QStringLiteral("Error creating Internal Name key for File Type."));
+            if (setTextValue(type.get(), QString(), Name) != ERROR_SUCCESS)
+                throw OperationError(kErrWriteName, QStringLiteral("Error writing name to registry."),
+                                     QStringLiteral("WriteMe"));
+            regPutDefaultItem(type.get(), IconPath);
+            regPutCLSID(type.get(), CLSID);
+            regPutFlags(type.get(), Flags);
+            regPutQuickView(type.get(), QuickView);
+            type.close();
+            if (writeFull) {
+                for (const auto& entry : FileExtensions)
+                    entry.item->WriteMe(true);
+                for (const auto& entry : Actions)
+                    entry.item->WriteMe();
+                for (const auto& entry : ShellExtensions)
+                    entry.item->WriteMe();
+            }
+            return 0;
+        },
+        Key());
+}
+
+long FileTypeObject::RemoveMe(bool removeFull)
+{
+    RegistryBatch batch;
+    if (removeFull)
+        for (const auto& entry : FileExtensions)
+            entry.item->RemoveMe();
+    // Actions and handlers live below the type key and go with it.
+    if (!isSafeSubkeyPath(InternalName))
+        return ERROR_BAD_PATHNAME;
+    return RegDeleteTree(HKEY_CLASSES_ROOT, InternalName);
+}

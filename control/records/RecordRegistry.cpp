@@ -1,0 +1,62 @@
+#include "control/records/RecordRegistry.h"
+
+#include "control/records/RegistryAccess.h"
+#include "platform/registry/RegistryApi.h"
+
+bool isSafeSubkeyPath(const QString& path)
+{
+    if (path.isEmpty() || path.startsWith(u'\\') || path.endsWith(u'\\'))
+        return false;
+    return !path.contains(QStringLiteral("\\\\"));
+}
+
+QString classPath(const QString& clsid)
+{
+    return QStringLiteral("CLSID\\") + clsid;
+}
+
+bool createKey(HKEY parent, const QString& path, RegKeyHandle& key)
+{
+    DWORD disposition = 0;
+    RegCreateKeyEx(parent, path, 0, QString(), REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.out(),
+                   &disposition);
+    return disposition == REG_CREATED_NEW_KEY || disposition == REG_OPENED_EXISTING_KEY;
+}
+
+long setTextValue(HKEY key, const QString& valueName, const QString& text)
+{
+    const QByteArray data = regTextBytes(text);
+    return RegSetValueEx(key, valueName, 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(data.constData()),
+                         static_cast<DWORD>(data.size()));
+}
+
+QString readDefaultOrEmpty(HKEY parent, const QString& path)
+{
+    RegKeyHandle key;
+    QString text;
+    if (RegOpenKeyEx(parent, path, 0, KEY_READ, key.out()) == ERROR_SUCCESS)
+        regReadText(key.get(), QString(), text);
+    return text;
+}
+
+bool deleteSubtree(HKEY parent, const QString& name)
+{
+    return isSafeSubkeyPath(name) && RegDeleteTree(parent, name) == ERROR_SUCCESS;
+}
+
+void removeIfEmpty(HKEY parent, const QString& path)
+{
+    if (!isSafeSubkeyPath(path))
+        return;
+    RegKeyHandle key;
+    if (RegOpenKeyEx(parent, path, 0, KEY_READ, key.out()) != ERROR_SUCCESS)
+        return;
+    DWORD subKeys = 1;
+    DWORD values = 1;
+    if (RegQueryInfoKey(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr,
+                        nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    key.close();
+    if (subKeys == 0 && values == 0)
+        RegDeleteKey(parent, path);
+}
