@@ -1,6 +1,5 @@
 #include "control/records/RecordRegistry.h"
 
-#include "control/records/RegistryAccess.h"
 #include "platform/registry/RegistryApi.h"
 
 bool isSafeSubkeyPath(const QString& path)
@@ -28,15 +27,6 @@ long setTextValue(HKEY key, const QString& valueName, const QString& text)
     const QByteArray data = regTextBytes(text);
     return RegSetValueEx(key, valueName, 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(data.constData()),
                          static_cast<DWORD>(data.size()));
-}
-
-QString readDefaultOrEmpty(HKEY parent, const QString& path)
-{
-    RegKeyHandle key;
-    QString text;
-    if (RegOpenKeyEx(parent, path, 0, KEY_READ, key.out()) == ERROR_SUCCESS)
-        regReadText(key.get(), QString(), text);
-    return text;
 }
 
 bool deleteSubtree(HKEY parent, const QString& name)

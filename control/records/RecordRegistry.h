@@ -22,9 +22,6 @@ bool createKey(HKEY parent, const QString& path, RegKeyHandle& key);
 // Sets a REG_SZ value; the result is the registry's code.
 long setTextValue(HKEY key, const QString& valueName, const QString& text);
 
-// The default value of parent\path, empty when missing or unreadable.
-QString readDefaultOrEmpty(HKEY parent, const QString& path);
-
 // Deletes parent\name with everything below it; false when it cannot (or the name is unsafe).
 bool deleteSubtree(HKEY parent, const QString& name);
 

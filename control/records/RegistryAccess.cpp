@@ -2,6 +2,7 @@
 
 #include "control/records/ErrorNumbers.h"
 #include "control/records/OperationError.h"
+#include "control/records/RecordRegistry.h"
 #include "platform/registry/RegKeyHandle.h"
 #include "platform/registry/RegistryApi.h"
 
@@ -14,15 +15,6 @@ bool openForReading(HKEY parent, const QString& path, RegKeyHandle& key)
     return RegOpenKeyEx(parent, path, 0, KEY_READ, key.out()) == ERROR_SUCCESS;
 }
 
-QString readDefaultOf(HKEY parent, const QString& path)
-{
-    RegKeyHandle key;
-    QString text;
-    if (openForReading(parent, path, key))
-        regReadText(key.get(), QString(), text);
-    return text;
-}
-
 // Reads a named value of parent\path as text; empty when anything is missing.
 QString readValueOf(HKEY parent, const QString& path, const QString& valueName)
 {
@@ -31,13 +23,6 @@ QString readValueOf(HKEY parent, const QString& path, const QString& valueName)
     if (openForReading(parent, path, key))
         regReadText(key.get(), valueName, text);
     return text;
-}
-
-long setText(HKEY key, const QString& valueName, const QString& text)
-{
-    const QByteArray data = regTextBytes(text);
-    return RegSetValueEx(key, valueName, 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(data.constData()),
-                         static_cast<DWORD>(data.size()));
 }
 
 // The shared shape of the DefaultIcon, CLSID and QuickView writers: an empty text removes the
@@ -56,7 +41,7 @@ long putSubkeyDefault(const QString& procedure, HKEY typeKey, const QString& sub
                        &disposition);
         if (disposition != REG_CREATED_NEW_KEY && disposition != REG_OPENED_EXISTING_KEY)
             throw OperationError(kErrCreateKey, QStringLiteral("Error Opening/Creating Key"));
-        if (setText(key.get(), QString(), text) != ERROR_SUCCESS)
+        if (setTextValue(key.get(), QString(), text) != ERROR_SUCCESS)
             throw OperationError(kErrSetValue, setFailure);
         return 0;
     });
@@ -101,22 +86,22 @@ QString regGetDefault(HKEY parent, const QString& name)
 {
     if (name.isEmpty())
         return QString();
-    return readDefaultOf(parent, name);
+    return readValueOf(parent, name, QString());
 }
 
 QString regGetCLSID(HKEY parent, const QString& name)
 {
-    return readDefaultOf(parent, name + QStringLiteral("\\CLSID"));
+    return readValueOf(parent, name + QStringLiteral("\\CLSID"), QString());
 }
 
 QString regGetDefaultIcon(HKEY parent, const QString& name)
 {
-    return readDefaultOf(parent, name + QStringLiteral("\\DefaultIcon"));
+    return readValueOf(parent, name + QStringLiteral("\\DefaultIcon"), QString());
 }
 
 bool regGetQuickView(HKEY parent, const QString& name)
 {
-    return readDefaultOf(parent, name + QStringLiteral("\\QuickView")) == QStringLiteral("*");
+    return readValueOf(parent, name + QStringLiteral("\\QuickView"), QString()) == QStringLiteral("*");
 }
 
 std::uint32_t regGetFlags(HKEY parent, const QString& name)
@@ -193,7 +178,7 @@ long regPutContentType(HKEY root, const QString& ext, const QString& contentType
         if (RegOpenKeyEx(root, ext, 0, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS)
             throw OperationError(kErrOpenKey, QStringLiteral("Error opening Extension key"));
         const LONG rc = contentType.isEmpty() ? RegDeleteValue(key.get(), QStringLiteral("Content Type"))
-                                              : setText(key.get(), QStringLiteral("Content Type"), contentType);
+                                              : setTextValue(key.get(), QStringLiteral("Content Type"), contentType);
         if (rc != ERROR_SUCCESS)
             throw OperationError(kErrSetValue, QStringLiteral("Error writing MIME Content Type"));
         return 0;
@@ -208,7 +193,7 @@ long regPutInfoTip(HKEY root, const QString& ext, const QString& infoTip)
         if (RegOpenKeyEx(root, ext, 0, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS)
             throw OperationError(kErrOpenKey, QStringLiteral("Error opening Extension key"));
         const LONG rc = infoTip.isEmpty() ? RegDeleteValue(key.get(), QStringLiteral("InfoTip"))
-                                          : setText(key.get(), QStringLiteral("InfoTip"), infoTip);
+                                          : setTextValue(key.get(), QStringLiteral("InfoTip"), infoTip);
         if (rc != ERROR_SUCCESS)
             throw OperationError(kErrSetValue, QStringLiteral("Error setting InfoTip value"));
         return 0;
@@ -222,5 +207,5 @@ long regSetApproved(const QString& clsid, bool approve)
     LONG rc = RegOpenKeyEx(HKEY_LOCAL_MACHINE, approvedListPath(), 0, KEY_ALL_ACCESS, key.out());
     if (rc != ERROR_SUCCESS)
         return rc;
-    return approve ? setText(key.get(), clsid, QString()) : RegDeleteValue(key.get(), clsid);
+    return approve ? setTextValue(key.get(), clsid, QString()) : RegDeleteValue(key.get(), clsid);
 }

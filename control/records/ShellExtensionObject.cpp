@@ -85,9 +85,10 @@ long ShellExtensionObject::LoadMe()
             }))
             return result;
         step([&] {
-            Name = readDefaultOrEmpty(classKey.get(), QString());
-            Inproc = readDefaultOrEmpty(classKey.get(), QStringLiteral("InprocServer"));
-            Inproc32 = readDefaultOrEmpty(classKey.get(), QStringLiteral("InprocServer32"));
+            Name.clear();
+            regReadText(classKey.get(), QString(), Name);
+            Inproc = regGetDefault(classKey.get(), QStringLiteral("InprocServer"));
+            Inproc32 = regGetDefault(classKey.get(), QStringLiteral("InprocServer32"));
             ThreadModel.clear();
             RegKeyHandle server;
             if (RegOpenKeyEx(classKey.get(), QStringLiteral("InprocServer32"), 0, KEY_READ, server.out()) ==
