@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/records/CaseInsensitiveHash.h"
 #include "control/records/ErrorNumbers.h"
 #include "control/records/OperationError.h"
 
@@ -101,29 +102,6 @@ public:
     }
 
 private:
-    struct FoldedHash {
-        std::size_t operator()(const QString& key) const noexcept
-        {
-            // Hashes the case-folded code points, as the case-insensitive comparison sees them.
-            std::size_t h = 1469598103934665603ull;
-            const qsizetype n = key.size();
-            for (qsizetype i = 0; i < n; ++i) {
-                char32_t c = key.at(i).unicode();
-                if (QChar::isHighSurrogate(c) && i + 1 < n && key.at(i + 1).isLowSurrogate())
-                    c = QChar::surrogateToUcs4(char16_t(c), key.at(++i).unicode());
-                const char32_t folded = c < 0x80 ? ((c >= 'A' && c <= 'Z') ? c + 32 : c) : QChar::toCaseFolded(c);
-                h = (h ^ folded) * 1099511628211ull;
-            }
-            return h;
-        }
-    };
-    struct FoldedEqual {
-        bool operator()(const QString& a, const QString& b) const noexcept
-        {
-            return a.compare(b, Qt::CaseInsensitive) == 0;
-        }
-    };
-
     std::list<Entry> m_entries;
-    std::unordered_map<QString, typename std::list<Entry>::iterator, FoldedHash, FoldedEqual> m_index;
+    std::unordered_map<QString, typename std::list<Entry>::iterator, CaseInsensitiveHash, CaseInsensitiveEqual> m_index;
 };
