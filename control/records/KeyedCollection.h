@@ -24,6 +24,13 @@ public:
         Ptr item;
     };
 
+    KeyedCollection() = default;
+    // Entries are shared records: a copy would share them, which no caller wants by accident.
+    KeyedCollection(const KeyedCollection&) = delete;
+    KeyedCollection& operator=(const KeyedCollection&) = delete;
+    KeyedCollection(KeyedCollection&&) noexcept = default;
+    KeyedCollection& operator=(KeyedCollection&&) noexcept = default;
+
     // Throws OperationError 457 when the key is present.
     void add(const QString& key, Ptr item)
     {

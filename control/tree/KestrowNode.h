@@ -20,6 +20,7 @@ public:
     const QString& text() const { return m_text; }
     // The key of its image in the control's image list.
     const QString& image() const { return m_image; }
+    // Null for a node at the top of the tree.
     KestrowNode* parent() const { return m_parent; }
     bool expanded() const { return m_expanded; }
     const std::vector<std::unique_ptr<KestrowNode>>& children() const { return m_children; }

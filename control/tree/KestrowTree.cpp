@@ -28,6 +28,11 @@ void KestrowTree::renumber(KestrowNode& parent, int from)
         parent.m_children[i]->m_row = static_cast<int>(i);
 }
 
+KestrowNode& KestrowTree::container(KestrowNode* parent)
+{
+    return parent ? *parent : m_root;
+}
+
 KestrowNode* KestrowTree::parentFor(const QString& parentKey) const
 {
     if (parentKey.isEmpty())
@@ -43,7 +48,8 @@ KestrowNode* KestrowTree::add(const QString& parentKey, const QString& key, cons
     if (m_byKey.find(key) != m_byKey.end())
         throw OperationError(kErrDuplicateNodeKey, QStringLiteral("Key is not unique in collection"));
     KestrowNode* parent = parentFor(parentKey);
-    auto created = std::make_unique<KestrowNode>(key, text, image, parent);
+    // Top-level nodes have no parent of their own; the root only holds them.
+    auto created = std::make_unique<KestrowNode>(key, text, image, parent == &m_root ? nullptr : parent);
     KestrowNode* raw = created.get();
     auto& siblings = parent->m_children;
     if (m_bulk) {
@@ -85,7 +91,7 @@ void KestrowTree::remove(const QString& key)
     KestrowNode* gone = node(key);
     if (!gone)
         throw OperationError(kErrMissingNode, QStringLiteral("Element not found"));
-    KestrowNode* parent = gone->m_parent;
+    KestrowNode* parent = &container(gone->m_parent);
     const int row = gone->m_row;
     if (!m_bulk)
         beginRemoveRows(indexOf(parent), row, row);
@@ -117,7 +123,7 @@ void KestrowTree::setText(KestrowNode* n, const QString& text)
     if (m_bulk)
         return;
     // Keep the siblings in order: find where the node belongs among the others with its new text.
-    KestrowNode* parent = n->m_parent;
+    KestrowNode* parent = &container(n->m_parent);
     auto& siblings = parent->m_children;
     const int from = n->m_row;
     const auto other = [&](int i) -> const KestrowNode& {
@@ -165,10 +171,12 @@ void KestrowTree::setExpanded(KestrowNode* n, bool expanded)
 
 void KestrowTree::clear()
 {
-    beginResetModel();
+    if (!m_bulk)
+        beginResetModel();
     m_byKey.clear();
     m_root.m_children.clear();
-    endResetModel();
+    if (!m_bulk)
+        endResetModel();
 }
 
 void KestrowTree::beginBulk()

@@ -52,6 +52,7 @@ public:
 
 private:
     KestrowNode* parentFor(const QString& parentKey) const;
+    KestrowNode& container(KestrowNode* parent);
     static bool before(const KestrowNode& a, const KestrowNode& b);
     static void renumber(KestrowNode& parent, int from);
     void forget(const KestrowNode& node);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/QStringPrinter.h"
+
 #include "platform/registry/PrefixStore.h"
 
 #include <QByteArray>

@@ -1,5 +1,5 @@
 // First, so that GoogleTest finds it when it instantiates its printers.
-#include "tests/platform/icons/QStringPrinter.h"
+#include "tests/support/QStringPrinter.h"
 
 #include "platform/icons/IconFile.h"
 #include "platform/icons/IconImageDecoder.h"

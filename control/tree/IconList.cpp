@@ -1,0 +1,152 @@
+#include "control/tree/IconList.h"
+
+#include "common/Trace.h"
+#include "control/tree/ImageList.h"
+#include "platform/icons/IconResolver.h"
+#include "platform/shell/PrefixEnvironment.h"
+#include "platform/shell/WindowsPathMapper.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QListWidget>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+constexpr int kTrace = 700;
+
+std::unique_ptr<IconResolver>& resolverSlot()
+{
+    static std::unique_ptr<IconResolver> resolver;
+    return resolver;
+}
+
+IconResolver& resolver()
+{
+    auto& slot = resolverSlot();
+    if (!slot)
+        slot = std::make_unique<IconResolver>(WindowsPathMapper(QString(), PrefixEnvironment()));
+    return *slot;
+}
+
+// The number at the start of a text, as a numeric-prefix conversion reads it: blanks skipped,
+// an optional sign, digits with an optional fraction; no digits give 0. Rounded half to even.
+int leadingNumber(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    const qsizetype start = i;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        ++i;
+    while (i < text.size() && text[i].isDigit() && text[i].unicode() < 0x80)
+        ++i;
+    if (i < text.size() && text[i] == u'.') {
+        ++i;
+        while (i < text.size() && text[i].isDigit() && text[i].unicode() < 0x80)
+            ++i;
+    }
+    bool ok = false;
+    const double value = text.mid(start, i - start).toDouble(&ok);
+    if (!ok)
+        return 0;
+    const double rounded = std::nearbyint(value);
+    if (rounded > 2147483647.0 || rounded < -2147483648.0)
+        return 0;
+    return static_cast<int>(rounded);
+}
+
+QPixmap chosen(const QImage& large, const QImage& small, qint16 size)
+{
+    return QPixmap::fromImage(size == ICON_LARGE ? large : small);
+}
+
+} // namespace
+
+IconLocation ParseIconLocation(const QString& location)
+{
+    QString text = location;
+    if (text.startsWith(u'"')) {
+        const qsizetype close = text.indexOf(u'"', 1);
+        if (close > 0 && close != text.size() - 1 && text.mid(close + 1).trimmed().startsWith(u',')) {
+            // Only the path is quoted: "C:\x y\z.dll",3
+            IconLocation parsed{text.mid(1, close - 1), 0};
+            parsed.index = leadingNumber(text.mid(text.indexOf(u',', close) + 1));
+            return parsed;
+        }
+        text = text.mid(1, text.size() - 2);
+    }
+    const qsizetype comma = text.indexOf(u',');
+    if (comma < 0)
+        return IconLocation{text, 0};
+    return IconLocation{text.left(comma), leadingNumber(text.mid(comma + 1))};
+}
+
+void SetIconPrefix(const QString& prefixDir)
+{
+    resolverSlot() = std::make_unique<IconResolver>(
+        WindowsPathMapper(prefixDir, prefixDir.isEmpty() ? PrefixEnvironment() : PrefixEnvironment::fromRegistry()));
+}
+
+bool HasIcon(const QString& location)
+{
+    const IconLocation parsed = ParseIconLocation(location);
+    QImage small;
+    return !parsed.path.isEmpty() && resolver().extract(parsed.path, parsed.index, nullptr, &small) >= 1;
+}
+
+long AddIcon(ImageList& imageList, const QString& location, qint16 size, const QString& key)
+{
+    if (imageList.Contains(key))
+        return -1;
+    const IconLocation parsed = ParseIconLocation(location);
+    if (parsed.path.isEmpty() && !location.contains(u','))
+        return -1;
+    QImage large;
+    QImage small;
+    if (resolver().extract(parsed.path, parsed.index, &large, &small) < 1)
+        return -1;
+    const QPixmap image = chosen(large, small, size);
+    if (image.isNull())
+        return -1;
+    const int position = imageList.Add(QIcon(image), key);
+    TraceEvent(QStringLiteral("AddIcon"), QStringLiteral("added icon %1: %2").arg(position).arg(location), kTrace);
+    return position;
+}
+
+QPixmap GetIcon(const QString& location, qint16 size)
+{
+    TraceEvent(QStringLiteral("GetIcon"), QStringLiteral("getting icon: ") + location, kTrace);
+    const QString used = location.trimmed().isEmpty() ? kDefaultIconLocation : location;
+    const IconLocation parsed = ParseIconLocation(used);
+    QImage large;
+    QImage small;
+    if (resolver().extract(parsed.path, parsed.index, &large, &small) < 1) {
+        if (used != kDefaultIconLocation)
+            return GetIcon(kDefaultIconLocation, size);
+        return QPixmap();
+    }
+    return chosen(large, small, size);
+}
+
+void SetIconPicture(const QString& location, qint16 size, QLabel* picture)
+{
+    picture->setPixmap(GetIcon(location, size));
+}
+
+qint16 ListIcons(const QString& file, qint16 size, QListWidget* list, ImageList& imageList)
+{
+    TraceEvent(QStringLiteral("ListIcons"), QStringLiteral("listing icons for ") + list->objectName(), kTrace);
+    const int count = resolver().extract(ParseIconLocation(file).path, -1, nullptr, nullptr);
+    for (int i = 0; i < count; ++i) {
+        QCoreApplication::processEvents();
+        const QString number = QStringLiteral(" %1").arg(i);
+        const QString key = QStringLiteral("I.") + number;
+        AddIcon(imageList, file + u',' + number, size, key);
+        auto* item = new QListWidgetItem(imageList.Image(key), QString::number(i), list);
+        item->setData(Qt::UserRole, key);
+    }
+    return static_cast<qint16>(imageList.Count());
+}
