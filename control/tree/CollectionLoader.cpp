@@ -68,7 +68,8 @@ public:
                       kErrInvalidHive, QString(), vbOKOnly);
             return finish(kErrInvalidHive);
         }
-        if (m_control.Count() > 0)
+        // A load that found only orphaned extensions left something behind as well.
+        if (m_control.Count() > 0 || !m_control.OrphanedExtensions().isEmpty())
             clearPrevious();
         showProgress();
 

@@ -12,9 +12,10 @@
 #include "control/tree/frmSplash.h"
 #include "platform/registry/RegistryBatch.h"
 
-#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -42,6 +43,13 @@ long itemOperation(const QString& procedure, const QString& doing, const std::sh
         TraceEvent(procedure, QStringLiteral("error %1 %2 %3").arg(kErrorInternal).arg(doing, key), kTraceError);
         return kErrorInternal;
     }
+}
+
+// The key of the extension a handler of an extension belongs to. Handlers loaded with their
+// extension know only its name; those the host makes also carry its key.
+QString hostExtensionKey(const ShellExtensionObject& handler)
+{
+    return handler.HostTypeKey.isEmpty() ? FileExtensionKey(handler.HostInternalName) : handler.HostTypeKey;
 }
 
 template <typename T>
@@ -74,11 +82,13 @@ void removeNodeAndEmptyFolders(KestrowTree& tree, const QString& key, int folder
 
 } // namespace
 
-// The tree view: reports presses after it has selected what was pressed.
+// The tree view: reports presses after it has selected what was pressed, and tells whether the
+// current node is moving because of a key the user pressed.
 class KestrowView : public QTreeView {
 public:
     using QTreeView::QTreeView;
     std::function<void(QMouseEvent*)> onPress;
+    bool handlingKey() const { return m_handlingKey; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override
@@ -87,6 +97,15 @@ protected:
         if (onPress)
             onPress(event);
     }
+
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const QScopedValueRollback handling(m_handlingKey, true);
+        QTreeView::keyPressEvent(event);
+    }
+
+private:
+    bool m_handlingKey = false;
 };
 
 Kestrow::Kestrow(QWidget* parent)
@@ -110,8 +129,14 @@ Kestrow::Kestrow(QWidget* parent)
 
     connect(m_view, &QTreeView::expanded, this, &Kestrow::tvwData_Expanded);
     connect(m_view, &QTreeView::collapsed, this, &Kestrow::tvwData_Collapsed);
+    // A key that moves the selection clicks the node it moves to; mouse presses report through
+    // pressed(). The program's own selections, and the moves of a removed node's selection to a
+    // neighbour, are no clicks: the host would hear of them in the middle of its own operation.
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { tvwData_CurrentChanged(current); });
+            [this, view](const QModelIndex& current) {
+                if (view->handlingKey())
+                    tvwData_CurrentChanged(current);
+            });
     connect(m_view, &QTreeView::pressed, this, [this](const QModelIndex& index) {
         if (KestrowNode* n = m_tree->nodeAt(index))
             emit NodeClick(n);
@@ -179,7 +204,7 @@ long Kestrow::AddItem(qint16 itemType, const std::shared_ptr<ItemObject>& item)
         case ITEM_SHELLEXTENSION: {
             auto handler = as<ShellExtensionObject>(item);
             if (handler->FileExtensionSH) {
-                auto ext = as<FileExtensionObject>(GetItemFromKey(handler->HostTypeKey));
+                auto ext = as<FileExtensionObject>(GetItemFromKey(hostExtensionKey(*handler)));
                 ext->ShellExtensions.add(handler->Key(), handler);
                 const QString folder = ExtensionShellExtensionsFolderKey(ext->Key());
                 ensureFolder(*m_tree, ext->Key(), folder, QLatin1String(kShellExtensionsFolderText),
@@ -247,7 +272,8 @@ long Kestrow::RemoveItem(qint16 itemType, const std::shared_ptr<ItemObject>& ite
         case ITEM_SHELLEXTENSION: {
             auto handler = as<ShellExtensionObject>(item);
             if (handler->FileExtensionSH) {
-                as<FileExtensionObject>(GetItemFromKey(handler->HostTypeKey))->ShellExtensions.remove(handler->Key());
+                auto ext = as<FileExtensionObject>(GetItemFromKey(hostExtensionKey(*handler)));
+                ext->ShellExtensions.remove(handler->Key());
                 removeNodeAndEmptyFolders(*m_tree, handler->Key(), 1);
             } else {
                 m_fileTypes.item(handler->HostTypeKey)->ShellExtensions.remove(handler->Key());
@@ -437,10 +463,8 @@ std::shared_ptr<ItemObject> Kestrow::GetSelectedItem() const
 void Kestrow::SelectNode(KestrowNode* n)
 {
     const QModelIndex index = m_tree->indexOf(n);
-    m_selecting = true;
     m_view->setCurrentIndex(index);
     m_view->scrollTo(index);
-    m_selecting = false;
 }
 
 void Kestrow::ShowApprovedManager()
@@ -490,9 +514,6 @@ void Kestrow::tvwData_Collapsed(const QModelIndex& index)
 
 void Kestrow::tvwData_CurrentChanged(const QModelIndex& current)
 {
-    // Mouse presses report through pressed(); selection made by the program is no click.
-    if (m_selecting || QGuiApplication::mouseButtons() != Qt::NoButton)
-        return;
     if (KestrowNode* n = m_tree->nodeAt(current))
         emit NodeClick(n);
 }

@@ -86,5 +86,4 @@ private:
     QTreeView* m_view = nullptr;
     std::unique_ptr<ProgressBox> m_progress;
     std::unique_ptr<frmSplash> m_splash;
-    bool m_selecting = false;
 };
