@@ -1,5 +1,6 @@
 #include "app/shell/Startup.h"
 #include "app/shell/frmMain.h"
+#include "control/tree/IconList.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -18,9 +19,12 @@ int main(int argc, char* argv[])
     if (!prefix)
         return 1;
 
+    // Icon locations are Windows paths of this prefix.
+    SetIconPrefix(prefix->prefixDir());
+
     frmMain window;
     window.setPrefixStatus(prefix->prefixDir(), prefix->isReadOnly());
     QObject::connect(&window, &frmMain::unloaded, &application, &QCoreApplication::quit, Qt::QueuedConnection);
-    window.show();
+    window.Form_Load();
     return QApplication::exec();
 }

@@ -1,6 +1,10 @@
 #include "app/shell/frmMain.h"
 
+#include "app/shell/StartupFlags.h"
 #include "app/shell/frmOptions.h"
+#include "common/MessageBoxes.h"
+#include "control/records/ErrorNumbers.h"
+#include "control/tree/Kestrow.h"
 #include "platform/shell/UiSeams.h"
 
 #include <QCloseEvent>
@@ -68,6 +72,7 @@ frmMain::frmMain(QWidget* parent)
     statusBar()->addWidget(lblPrefix, 1);
     statusBar()->setSizeGripEnabled(false);
 
+    connect(mnuFileLoad, &QAction::triggered, this, &frmMain::mnuFileLoad_Click);
     connect(mnuFileClose, &QAction::triggered, this, &frmMain::mnuFileClose_Click);
     connect(mnuToolsOptions, &QAction::triggered, this, &frmMain::mnuToolsOptions_Click);
     connect(btnClose, &QPushButton::clicked, this, &frmMain::btnClose_Click);
@@ -113,9 +118,10 @@ void frmMain::createMenus()
 QGroupBox* frmMain::createTypesFrame()
 {
     frameTypes = named(new QGroupBox(QStringLiteral("File Types"), this), "frameTypes");
-    // kestrowMain goes into this layout.
     auto* layout = new QVBoxLayout(frameTypes);
     layout->setContentsMargins(0, 0, 0, 0);
+    kestrowMain = named(new Kestrow(frameTypes), "kestrowMain");
+    layout->addWidget(kestrowMain);
     frameTypes->setMinimumSize(fontMetrics().averageCharWidth() * 60, fontMetrics().height() * 26);
     return frameTypes;
 }
@@ -191,6 +197,31 @@ void frmMain::keyPressEvent(QKeyEvent* event)
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+void frmMain::Form_Load()
+{
+    show();
+    if (StartupFlags::current().LoadOnStartup)
+        LoadFileTypes();
+}
+
+void frmMain::LoadFileTypes()
+{
+    StartupFlags& flags = StartupFlags::current();
+    setEnabled(false);
+    const long rc = kestrowMain->LoadCollection(flags.ShowProgress, flags.ShowSplash, flags.LoadFull);
+    if (rc != 0 && rc != kResultCancelled)
+        ShowError(QStringLiteral("There was an error loading file type information from the registry.\r\n\r\n"
+                                 "Please restart and try again."),
+                  rc);
+    setEnabled(true);
+    mnuFileLoad->setText(QStringLiteral("Reload File Types"));
+}
+
+void frmMain::mnuFileLoad_Click()
+{
+    LoadFileTypes();
 }
 
 void frmMain::mnuFileClose_Click()

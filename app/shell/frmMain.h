@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 
+class Kestrow;
 class QAction;
 class QGroupBox;
 class QHBoxLayout;
@@ -22,6 +23,14 @@ public:
     // Shows in the status bar which prefix's registry is open.
     void setPrefixStatus(const QString& prefixDir, bool readOnly);
 
+    // The opening: shows the window and, when the options say so, loads the file types.
+    void Form_Load();
+    // Loads (or reloads) every file type with the window disabled meanwhile; a failure other than
+    // the user's Cancel is reported.
+    void LoadFileTypes();
+
+    Kestrow* tree() const { return kestrowMain; }
+
 signals:
     // The window is closing: the program ends.
     void unloaded();
@@ -36,11 +45,13 @@ private:
     QGroupBox* createInfoFrame();
     QHBoxLayout* createButtons();
 
+    void mnuFileLoad_Click();
     void mnuFileClose_Click();
     void mnuToolsOptions_Click();
     void btnClose_Click();
 
     QGroupBox* frameTypes = nullptr;
+    Kestrow* kestrowMain = nullptr;
     QGroupBox* frameInfo = nullptr;
     QPlainTextEdit* txtInfo0 = nullptr;
     QLabel* lblInfo1 = nullptr;
