@@ -25,7 +25,6 @@ protected:
     }
     ~MainWindowLoad() override { StartupFlags::current() = m_saved; }
 
-
     StartupFlags m_saved;
     TestSettings m_settings;
     ScriptedUi m_ui;
