@@ -177,6 +177,15 @@ LONG Registry::walk(const OpenKey& from, const QString& subKey, bool allowTraili
     return ERROR_SUCCESS;
 }
 
+LONG Registry::resolveFor(HKEY key, REGSAM rights, bool changes, OpenKey& out) const
+{
+    if (LONG rc = resolveHandle(key, out); rc != ERROR_SUCCESS)
+        return rc;
+    if (!(out.access & rights) || (changes && !writable(out)))
+        return ERROR_ACCESS_DENIED;
+    return ERROR_SUCCESS;
+}
+
 HKEY Registry::newHandle(OpenKey entry)
 {
     const HKEY handle = m_nextHandle;
@@ -251,10 +260,8 @@ LONG Registry::RegQueryValueEx(HKEY key, const QString& valueName, DWORD* /*rese
                                std::uint8_t* data, DWORD* dataSize)
 {
     OpenKey entry;
-    if (LONG rc = resolveHandle(key, entry); rc != ERROR_SUCCESS)
+    if (LONG rc = resolveFor(key, KEY_QUERY_VALUE, false, entry); rc != ERROR_SUCCESS)
         return rc;
-    if (!(entry.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     const RegValue* value = entry.key->value(valueName);
     if (!value)
         return ERROR_FILE_NOT_FOUND;
@@ -267,10 +274,8 @@ LONG Registry::RegSetValueEx(HKEY key, const QString& valueName, DWORD /*reserve
                              const std::uint8_t* data, DWORD dataSize)
 {
     OpenKey entry;
-    if (LONG rc = resolveHandle(key, entry); rc != ERROR_SUCCESS)
+    if (LONG rc = resolveFor(key, KEY_SET_VALUE, true, entry); rc != ERROR_SUCCESS)
         return rc;
-    if (!(entry.access & KEY_SET_VALUE) || !writable(entry))
-        return ERROR_ACCESS_DENIED;
     if (valueName.size() > kMaxValueNameLength)
         return ERROR_INVALID_PARAMETER;
     if (!data && dataSize != 0)
@@ -289,10 +294,8 @@ LONG Registry::RegSetValueEx(HKEY key, const QString& valueName, DWORD /*reserve
 LONG Registry::RegDeleteValue(HKEY key, const QString& valueName)
 {
     OpenKey entry;
-    if (LONG rc = resolveHandle(key, entry); rc != ERROR_SUCCESS)
+    if (LONG rc = resolveFor(key, KEY_SET_VALUE, true, entry); rc != ERROR_SUCCESS)
         return rc;
-    if (!(entry.access & KEY_SET_VALUE) || !writable(entry))
-        return ERROR_ACCESS_DENIED;
     if (!entry.key->removeValue(valueName))
         return ERROR_FILE_NOT_FOUND;
     entry.key->touch(now());
@@ -303,10 +306,8 @@ LONG Registry::RegDeleteValue(HKEY key, const QString& valueName)
 LONG Registry::RegDeleteKey(HKEY key, const QString& subKey)
 {
     OpenKey entry;
-    if (LONG rc = resolveHandle(key, entry); rc != ERROR_SUCCESS)
+    if (LONG rc = resolveFor(key, kTreeChangeRights, true, entry); rc != ERROR_SUCCESS)
         return rc;
-    if (!(entry.access & kTreeChangeRights) || !writable(entry))
-        return ERROR_ACCESS_DENIED;
     RegKey::Ptr target;
     if (LONG rc = walk(entry, subKey, false, target, nullptr); rc != ERROR_SUCCESS)
         return rc;
@@ -322,10 +323,8 @@ LONG Registry::RegDeleteKey(HKEY key, const QString& subKey)
 LONG Registry::RegDeleteTree(HKEY key, const QString& subKey)
 {
     OpenKey entry;
-    if (LONG rc = resolveHandle(key, entry); rc != ERROR_SUCCESS)
+    if (LONG rc = resolveFor(key, kTreeChangeRights, true, entry); rc != ERROR_SUCCESS)
         return rc;
-    if (!(entry.access & kTreeChangeRights) || !writable(entry))
-        return ERROR_ACCESS_DENIED;
     RegKey::Ptr target;
     if (LONG rc = walk(entry, subKey, false, target, nullptr); rc != ERROR_SUCCESS)
         return rc;
@@ -354,10 +353,8 @@ LONG Registry::RegEnumKeyEx(HKEY key, DWORD index, QString* name, DWORD* nameCha
                             QString* className, DWORD* classChars, std::int64_t* lastWriteTime)
 {
     OpenKey entry;
-    if (LONG rc = resolveHandle(key, entry); rc != ERROR_SUCCESS)
+    if (LONG rc = resolveFor(key, KEY_ENUMERATE_SUB_KEYS, false, entry); rc != ERROR_SUCCESS)
         return rc;
-    if (!(entry.access & KEY_ENUMERATE_SUB_KEYS))
-        return ERROR_ACCESS_DENIED;
     if (!name || !nameChars)
         return ERROR_INVALID_PARAMETER;
     const auto& children = entry.key->children();
@@ -386,10 +383,8 @@ LONG Registry::RegEnumValue(HKEY key, DWORD index, QString* valueName, DWORD* va
                             DWORD* type, std::uint8_t* data, DWORD* dataSize)
 {
     OpenKey entry;
-    if (LONG rc = resolveHandle(key, entry); rc != ERROR_SUCCESS)
+    if (LONG rc = resolveFor(key, KEY_QUERY_VALUE, false, entry); rc != ERROR_SUCCESS)
         return rc;
-    if (!(entry.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     if (!valueName || !valueNameChars)
         return ERROR_INVALID_PARAMETER;
     const auto& values = entry.key->values();
@@ -411,10 +406,8 @@ LONG Registry::RegQueryInfoKey(HKEY key, QString* className, DWORD* classChars, 
                                std::int64_t* lastWriteTime)
 {
     OpenKey entry;
-    if (LONG rc = resolveHandle(key, entry); rc != ERROR_SUCCESS)
+    if (LONG rc = resolveFor(key, KEY_QUERY_VALUE, false, entry); rc != ERROR_SUCCESS)
         return rc;
-    if (!(entry.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     const RegKey& k = *entry.key;
     if (className) {
         const QString cls = k.className().value_or(QString());

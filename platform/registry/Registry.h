@@ -84,6 +84,8 @@ private:
     };
 
     LONG resolveHandle(HKEY key, OpenKey& out) const;
+    // Resolves a handle that must carry one of `rights`, and may change the hive when `changes`.
+    LONG resolveFor(HKEY key, REGSAM rights, bool changes, OpenKey& out) const;
     LONG walk(const OpenKey& from, const QString& subKey, bool allowTrailingSeparator, RegKey::Ptr& found,
               QStringList* missing) const;
     HKEY newHandle(OpenKey entry);

@@ -1,5 +1,6 @@
 #include "platform/settings/Settings.h"
 #include "platform/settings/SettingsStore.h"
+#include "tests/support/FullDiskFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,26 +18,6 @@ QByteArray readBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A save file that breaks down after writing `limit` bytes, as a full disk would.
-class FailingSaveFile : public QSaveFile {
-public:
-    FailingSaveFile(const QString& path, qint64 limit) : QSaveFile(path), m_limit(limit) {}
-
-protected:
-    qint64 writeData(const char* data, qint64 length) override
-    {
-        if (m_written + length > m_limit) {
-            setErrorString(QStringLiteral("No space left on device"));
-            return -1;
-        }
-        m_written += length;
-        return QSaveFile::writeData(data, length);
-    }
-
-private:
-    qint64 m_limit;
-    qint64 m_written = 0;
-};
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
@@ -150,7 +131,7 @@ TEST_F(SettingsStoreTest, AFailedSaveLeavesTheOldFileAndKeepsTheChangeForTheNext
 
     QStringList reported;
     store.setSaveFailureHandler([&reported](const QString& message) { reported << message; });
-    store.setSaveFileFactory([](const QString& path) { return std::make_unique<FailingSaveFile>(path, 10); });
+    store.setSaveFileFactory([](const QString& path) { return std::make_unique<FullDiskFile>(path, 10); });
     store.setValue(QStringLiteral("s"), QStringLiteral("new"), QString(200, u'x'));
 
     EXPECT_EQ(readBytes(iniPath()), before);
