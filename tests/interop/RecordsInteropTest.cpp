@@ -155,6 +155,7 @@ TEST_F(RecordsInterop, AnAssociationWrittenThroughTheRecordsIsWinesAndGoesAway)
               (QStringList{"(Default)|REG_SZ|" + handler->Inproc32, "ThreadingModel|REG_SZ|Apartment"}));
 
     // Removal, as the control does it for a file type with everything in it.
+    wine.stopServer();
     QString error;
     store = std::make_unique<PrefixStore>(wine.path()); // Wine rewrote the files; read them again
     ASSERT_TRUE(store->open(error)) << error.toStdString();

@@ -81,9 +81,9 @@ WinePrefix::~WinePrefix()
 
 QString WinePrefix::run(const QStringList& arguments, int* exitCode) const
 {
-    const QString out = runIn(path(), QStringLiteral("wine"), arguments, exitCode);
-    waitForServer(path());
-    return out;
+    if (!m_serverRunning)
+        startServer();
+    return runIn(path(), QStringLiteral("wine"), arguments, exitCode);
 }
 
 QStringList WinePrefix::query(const QString& key) const
@@ -112,10 +112,12 @@ void WinePrefix::startServer() const
     server.startDetached();
     for (int i = 0; i < 100 && !WineServerProbe::probe(path()).running; ++i)
         QThread::msleep(100);
+    m_serverRunning = true;
 }
 
 void WinePrefix::stopServer() const
 {
     runIn(path(), QStringLiteral("wineserver"), {QStringLiteral("-k")}, nullptr);
     waitForServer(path());
+    m_serverRunning = false;
 }
