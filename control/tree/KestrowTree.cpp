@@ -210,12 +210,6 @@ void KestrowTree::endBulk()
     endResetModel();
 }
 
-void KestrowTree::imagesChanged()
-{
-    if (rowCount() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
-}
-
 QModelIndex KestrowTree::indexOf(const KestrowNode* n) const
 {
     if (!n || n == &m_root)

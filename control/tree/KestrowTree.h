@@ -40,8 +40,6 @@ public:
 
     QModelIndex indexOf(const KestrowNode* node) const;
     KestrowNode* nodeAt(const QModelIndex& index) const;
-    // An image changed in the image list: nodes showing it are drawn again.
-    void imagesChanged();
 
     // ---- QAbstractItemModel
     QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
