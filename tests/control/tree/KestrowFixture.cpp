@@ -1,7 +1,7 @@
 #include "tests/control/tree/KestrowFixture.h"
 
 #include "control/tree/IconList.h"
-#include "tests/control/tree/TestIcoFile.h"
+#include "tests/support/TestIconData.h"
 
 #include <QDir>
 #include <QFile>
@@ -120,7 +120,7 @@ void KestrowFixture::writeIcon(const QString& windowsPath, QRgb colour) const
     QDir().mkpath(QFileInfo(file).path());
     QFile out(file);
     ASSERT_TRUE(out.open(QIODevice::WriteOnly)) << file.toStdString();
-    out.write(TestIcoFile::oneColour(colour));
+    out.write(TestIconData::icoFile({TestIconData::png(16, colour), TestIconData::png(32, colour)}));
 }
 
 QRgb KestrowFixture::imageColour(const QString& key)

@@ -3,7 +3,7 @@
 
 #include "platform/icons/IconExtractor.h"
 #include "platform/icons/IconFile.h"
-#include "tests/platform/icons/TestIconData.h"
+#include "tests/support/TestIconData.h"
 #include "tests/platform/icons/TestPeWriter.h"
 
 #include <QFile>

@@ -2,7 +2,7 @@
 #include "tests/support/QStringPrinter.h"
 
 #include "platform/icons/IconResolver.h"
-#include "tests/platform/icons/TestIconData.h"
+#include "tests/support/TestIconData.h"
 #include "tests/platform/icons/TestPeWriter.h"
 
 #include <QDir>

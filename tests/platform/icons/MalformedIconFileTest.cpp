@@ -1,5 +1,5 @@
 #include "platform/icons/IconExtractor.h"
-#include "tests/platform/icons/TestIconData.h"
+#include "tests/support/TestIconData.h"
 #include "tests/platform/icons/TestPeWriter.h"
 
 #include <QFile>

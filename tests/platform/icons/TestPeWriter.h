@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tests/platform/icons/TestIconData.h"
+#include "tests/support/TestIconData.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "tests/platform/icons/TestIconData.h"
+#include "tests/support/TestIconData.h"
 
 #include <QBuffer>
 #include <QImage>
