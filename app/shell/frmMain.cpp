@@ -122,7 +122,7 @@ QGroupBox* frmMain::createTypesFrame()
     layout->setContentsMargins(0, 0, 0, 0);
     kestrowMain = named(new Kestrow(frameTypes), "kestrowMain");
     layout->addWidget(kestrowMain);
-    frameTypes->setMinimumSize(fontMetrics().averageCharWidth() * 60, fontMetrics().height() * 26);
+    frameTypes->setMinimumSize(fontMetrics().averageCharWidth() * 72, fontMetrics().height() * 32);
     return frameTypes;
 }
 
