@@ -328,7 +328,11 @@ void SyntheticShapes::addClasses(SyntheticHive& machine, const ClassesCounts& co
         SyntheticHive::Key& type = machine.key(types.back(), &classes);
         machine.setString(type, QString(), words(random, 2) + QStringLiteral(" File"));
         if (random.chance(80)) {
-            const QString icon = QStringLiteral("%SystemRoot%\\system32\\shell32.dll,%1").arg(random.below(16));
+            const int number = random.below(16);
+            const qsizetype library = i % (counts.iconFiles.size() + 1);
+            const QString icon = library == 0
+                ? QStringLiteral("%SystemRoot%\\system32\\shell32.dll,%1").arg(number)
+                : QStringLiteral("C:\\windows\\system32\\%1,0").arg(counts.iconFiles[library - 1]);
             machine.setString(
                 machine.key(u"DefaultIcon", &type), QString(), icon, random.chance(50) ? REG_EXPAND_SZ : REG_SZ);
         }

@@ -2,6 +2,8 @@
 
 #include "bench/SyntheticHive.h"
 
+#include <QStringList>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -15,6 +17,9 @@ public:
         int actions = 40000; // verbs, spread over the file types
         int handlers = 5000; // shell-extension handlers, spread over file types and extensions
         int classes = 30000; // keys below CLSID, the handlers' classes among them
+        // Icon files in system32 that the file types' icons come from in turn with shell32.dll;
+        // none leaves every icon in shell32.dll.
+        QStringList iconFiles;
     };
 
     // system.reg and user.reg shaped like those of a freshly booted 64-bit Wine prefix: COM

@@ -111,8 +111,8 @@ private:
         RegKey::Section section{m_sectionStart, static_cast<std::uint32_t>(m_lastContentEnd - m_sectionStart),
                                 static_cast<std::uint32_t>(m_sectionLine)};
         if (m_current) {
-            if (m_current->hasSection() || m_currentRepeated)
-                m_repeats.emplace_back(m_currentPtr, section);
+            if (m_current->hasSection())
+                m_repeats.emplace_back(owned(m_current), section);
             else
                 m_current->setSection(section);
         }
@@ -134,7 +134,6 @@ private:
     {
         beginSection(lineStart);
         m_current = nullptr;
-        m_currentPtr.reset();
         m_skipping = true;
     }
 
@@ -142,7 +141,6 @@ private:
     {
         beginSection(lineStart);
         m_current = nullptr;
-        m_currentPtr.reset();
         m_currentRepeated = false;
         m_skipping = true; // until the key is known to be good
 
@@ -171,19 +169,16 @@ private:
         if (!key)
             return;
         m_current = key;
-        m_currentPtr = m_stack.size() > 1 ? m_stack[m_stack.size() - 2]->child(key->name()) : m_hive.root();
-        m_currentRepeated = key->hasSection() || isRepeated(key);
+        m_currentRepeated = key->hasSection();
         if (!m_currentRepeated)
             key->setModified(modified);
         m_skipping = false;
     }
 
-    bool isRepeated(const RegKey* key) const
+    // The shared pointer the tree holds to a key.
+    RegKey::Ptr owned(const RegKey* key) const
     {
-        for (const auto& r : m_repeats)
-            if (r.first.get() == key)
-                return true;
-        return false;
+        return key->parent() ? key->parent()->child(key->name()) : m_hive.root();
     }
 
     // Finds or creates the key the current path names, reusing the previous key's path.
@@ -194,43 +189,50 @@ private:
             m_stack.resize(1);
             return m_stack[0];
         }
+        // The whole path is checked before any key is made, so that a bad one leaves the tree as
+        // it was.
+        m_parts.clear();
         qsizetype start = 0;
-        std::size_t level = 0;
-        std::vector<QStringView> parts;
-        while (start <= path.size()) {
-            qsizetype sep = path.indexOf(u'\\', start);
-            if (sep < 0)
-                sep = path.size();
-            const QStringView part = path.mid(start, sep - start);
-            if (part.isEmpty()) {
+        for (qsizetype i = 0; i <= path.size(); ++i) {
+            if (i < path.size() && path[i] != u'\\')
+                continue;
+            if (i == start) {
                 problem(QStringLiteral("malformed key: empty name in the key path"));
                 return nullptr;
             }
-            if (part.size() > kMaxKeyNameLength) {
+            if (i - start > kMaxKeyNameLength) {
                 problem(QStringLiteral("key name longer than %1 characters").arg(kMaxKeyNameLength));
                 return nullptr;
             }
-            parts.push_back(part);
-            if (parts.size() > static_cast<std::size_t>(kMaxKeyDepth)) {
+            m_parts.push_back(path.sliced(start, i - start));
+            if (m_parts.size() > static_cast<std::size_t>(kMaxKeyDepth)) {
                 problem(QStringLiteral("key nested deeper than %1 levels").arg(kMaxKeyDepth));
                 return nullptr;
             }
-            start = sep + 1;
+            start = i + 1;
         }
-        for (const QStringView part : parts) {
+        std::size_t level = 0;
+        for (const QStringView part : m_parts) {
             ++level;
-            if (level < m_stack.size() && RegKey::compareNames(m_stack[level]->name(), part) == 0)
+            if (level < m_stack.size() && sameName(m_stack[level]->name(), part))
                 continue;
             m_stack.resize(level);
             RegKey* parent = m_stack.back();
-            const QString name = part.toString();
-            RegKey::Ptr child = parent->child(name);
+            RegKey::Ptr child = parent->child(part);
             if (!child)
-                child = parent->addChild(name, modified);
+                child = parent->addChild(part.toString(), modified);
             m_stack.push_back(child.get());
         }
         m_stack.resize(level + 1);
         return m_stack.back();
+    }
+
+    // Consecutive key lines mostly repeat their parents' names exactly.
+    static bool sameName(QStringView a, QStringView b)
+    {
+        if (a.size() == b.size() && std::memcmp(a.data(), b.data(), size_t(a.size()) * sizeof(QChar)) == 0)
+            return true;
+        return RegKey::compareNames(a, b) == 0;
     }
 
     const char* valueLine(const char* s, const char* eol)
@@ -242,13 +244,14 @@ private:
             return skipContinuation(eol);
         }
         int extra = 0;
+        qsizetype nameLength = 0;
         QString error;
-        const char* last = parseValue(s, eol, m_end, m_value, extra, error);
+        const char* last = checkValue(s, eol, m_end, nameLength, extra, error);
         if (!last) {
             problem(error);
             return skipContinuation(eol);
         }
-        if (m_value.name.size() > kMaxValueNameLength)
+        if (nameLength > kMaxValueNameLength)
             problem(QStringLiteral("value name longer than %1 characters").arg(kMaxValueNameLength));
         m_line += extra;
         return last;
@@ -334,13 +337,12 @@ private:
     const char* m_sectionStart = nullptr;
     int m_sectionLine = 0;
     RegKey* m_current = nullptr;
-    RegKey::Ptr m_currentPtr;
     bool m_currentRepeated = false;
     bool m_skipping = false;
     std::vector<RegKey*> m_stack;
     std::vector<std::pair<RegKey::Ptr, RegKey::Section>> m_repeats;
     QString m_path;
-    ParsedValue m_value;
+    std::vector<QStringView> m_parts; // of m_path; kept to spare an allocation per key line
 };
 
 } // namespace

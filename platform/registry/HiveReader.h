@@ -8,8 +8,8 @@
 #include <memory>
 
 // Reads Wine's text registry format into a Hive. Sections are indexed, not decoded: values are
-// checked here (so that every problem is reported with its line) and decoded again only when a
-// key's values are first used.
+// checked here without being kept (so that every problem is reported with its line) and decoded
+// only when a key's values are first used.
 class HiveReader {
 public:
     static constexpr qsizetype kMaxLineLength = 1024 * 1024;

@@ -4,11 +4,20 @@
 
 #include <QBuffer>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
 
-constexpr qsizetype kFlushSize = 1 << 20;
+// The output is written to the device in pieces of about this size: an eighth of the file as it
+// was read, within bounds, so that saving a small hive does not cost a large buffer.
+constexpr qsizetype kMinFlushSize = 64 << 10;
+constexpr qsizetype kMaxFlushSize = 1 << 20;
+
+qsizetype flushSizeFor(const Hive& hive)
+{
+    return std::clamp(hive.text().size() / 8, kMinFlushSize, kMaxFlushSize);
+}
 
 // Wine prints the key line's time as the low 32 bits of the Unix seconds.
 std::uint32_t keyLineSeconds(std::int64_t fileTime)
@@ -24,13 +33,12 @@ std::uint32_t keyLineSeconds(std::int64_t fileTime)
 void appendDecimal(QByteArray& out, std::uint32_t value)
 {
     char buffer[12];
-    int n = 0;
+    char* d = buffer + sizeof buffer;
     do {
-        buffer[n++] = char('0' + value % 10);
+        *--d = char('0' + value % 10);
         value /= 10;
     } while (value != 0);
-    while (n > 0)
-        out.append(buffer[--n]);
+    out.append(d, buffer + sizeof buffer - d);
 }
 
 enum class SectionKind { None, Verbatim, Written };
@@ -51,17 +59,18 @@ SectionKind sectionKind(const RegKey& key)
 
 class Output {
 public:
-    explicit Output(QIODevice& device)
+    Output(QIODevice& device, qsizetype flushSize)
         : m_device(device)
+        , m_flushSize(flushSize)
     {
-        m_buffer.reserve(kFlushSize + 4096);
+        m_buffer.reserve(flushSize + 4096);
     }
 
     QByteArray& buffer() { return m_buffer; }
 
     bool flushIfFull()
     {
-        return m_buffer.size() < kFlushSize || flush();
+        return m_buffer.size() < m_flushSize || flush();
     }
 
     bool flush()
@@ -76,6 +85,7 @@ public:
 
 private:
     QIODevice& m_device;
+    const qsizetype m_flushSize;
     QByteArray m_buffer;
 };
 
@@ -102,7 +112,7 @@ void HiveWriter::appendSection(QByteArray& out, const RegKey& key, const QByteAr
 
 bool HiveWriter::write(const Hive& hive, QIODevice& device, QString& error)
 {
-    Output output(device);
+    Output output(device, flushSizeFor(hive));
     QByteArray& out = output.buffer();
     out.append(hive.preamble());
 

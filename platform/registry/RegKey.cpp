@@ -6,6 +6,9 @@
 
 namespace {
 
+// From this many subkeys on, a key finds its subkeys by a hash of their names.
+constexpr std::size_t kIndexedChildren = 64;
+
 inline char16_t lowered(char16_t c)
 {
     if (c < 0x80)
@@ -47,27 +50,56 @@ int RegKey::compareNames(QStringView a, QStringView b)
     return a.size() < b.size() ? -1 : 1;
 }
 
-RegKey::Ptr RegKey::child(const QString& name) const
+std::size_t RegKey::NameHash::operator()(QStringView name) const
 {
-    auto it = std::lower_bound(m_children.begin(), m_children.end(), name,
-                               [](const Ptr& k, const QString& n) { return compareNames(k->m_name, n) < 0; });
-    if (it != m_children.end() && compareNames((*it)->m_name, name) == 0)
+    std::size_t hash = 14695981039346656037ULL; // FNV-1a over the lowered units
+    for (const QChar c : name) {
+        hash ^= lowered(c.unicode());
+        hash *= 1099511628211ULL;
+    }
+    return hash;
+}
+
+RegKey::Ptr RegKey::child(QStringView name) const
+{
+    // Keys are often asked for in the order files list them: the last child first.
+    if (m_children.empty())
+        return nullptr;
+    const int last = compareNames(m_children.back()->m_name, name);
+    if (last == 0)
+        return m_children.back();
+    if (last < 0)
+        return nullptr;
+    if (m_children.size() >= kIndexedChildren) {
+        if (!m_childIndex) {
+            m_childIndex = std::make_unique<ChildIndex>(m_children.size());
+            for (const Ptr& c : m_children)
+                m_childIndex->emplace(c->m_name, c);
+        }
+        const auto it = m_childIndex->find(name);
+        return it == m_childIndex->end() ? nullptr : it->second;
+    }
+    auto it = std::lower_bound(m_children.begin(), m_children.end() - 1, name,
+                               [](const Ptr& k, QStringView n) { return compareNames(k->m_name, n) < 0; });
+    if (compareNames((*it)->m_name, name) == 0)
         return *it;
     return nullptr;
 }
 
-RegKey::Ptr RegKey::addChild(const QString& name, std::int64_t modified)
+RegKey::Ptr RegKey::addChild(QString name, std::int64_t modified)
 {
-    auto key = std::make_shared<RegKey>(name, modified);
+    auto key = std::make_shared<RegKey>(std::move(name), modified);
     key->m_parent = this;
     // Files come sorted, so the common case appends.
-    if (m_children.empty() || compareNames(m_children.back()->m_name, name) < 0) {
+    if (m_children.empty() || compareNames(m_children.back()->m_name, key->m_name) < 0) {
         m_children.push_back(key);
     } else {
-        auto it = std::lower_bound(m_children.begin(), m_children.end(), name,
+        auto it = std::lower_bound(m_children.begin(), m_children.end(), key->m_name,
                                    [](const Ptr& k, const QString& n) { return compareNames(k->m_name, n) < 0; });
         m_children.insert(it, key);
     }
+    if (m_childIndex)
+        m_childIndex->emplace(key->m_name, key);
     return key;
 }
 
@@ -79,6 +111,8 @@ bool RegKey::removeChild(const QString& name)
         return false;
     Ptr removed = *it;
     m_children.erase(it);
+    if (m_childIndex)
+        m_childIndex->erase(removed->m_name);
     markSubtreeDeleted(*removed);
     return true;
 }
@@ -104,19 +138,19 @@ const std::vector<RegValue>& RegKey::values() const
     return m_decoded->values;
 }
 
-std::vector<RegValue>::iterator RegKey::findValue(const QString& name) const
+std::vector<RegValue>::iterator RegKey::findValue(QStringView name) const
 {
     if (!m_decoded)
         decodeSection();
     auto& values = m_decoded->values;
     auto it = std::lower_bound(values.begin(), values.end(), name,
-                               [](const RegValue& v, const QString& n) { return compareNames(v.name, n) < 0; });
+                               [](const RegValue& v, QStringView n) { return compareNames(v.name, n) < 0; });
     if (it != values.end() && compareNames(it->name, name) == 0)
         return it;
     return values.end();
 }
 
-const RegValue* RegKey::value(const QString& name) const
+const RegValue* RegKey::value(QStringView name) const
 {
     auto it = findValue(name);
     return it == m_decoded->values.end() ? nullptr : &*it;
@@ -177,19 +211,23 @@ void RegKey::touch(std::int64_t now)
 
 std::unique_ptr<RegKey::Decoded> RegKey::makeDecoded(std::vector<RegValue> values, std::optional<QString> className)
 {
-    std::stable_sort(values.begin(), values.end(),
-                     [](const RegValue& a, const RegValue& b) { return compareNames(a.name, b.name) < 0; });
+    const auto less = [](const RegValue& a, const RegValue& b) { return compareNames(a.name, b.name) < 0; };
+    if (!std::is_sorted(values.begin(), values.end(), less)) // files come sorted
+        std::stable_sort(values.begin(), values.end(), less);
     // A later line for the same name replaces an earlier one, as Wine loads it.
-    std::vector<RegValue> unique;
-    unique.reserve(values.size());
-    for (auto& v : values) {
-        if (!unique.empty() && compareNames(unique.back().name, v.name) == 0)
-            unique.back() = std::move(v);
-        else
-            unique.push_back(std::move(v));
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (kept > 0 && compareNames(values[kept - 1].name, values[i].name) == 0) {
+            values[kept - 1] = std::move(values[i]);
+            continue;
+        }
+        if (kept != i)
+            values[kept] = std::move(values[i]);
+        ++kept;
     }
+    values.resize(kept);
     auto decoded = std::make_unique<Decoded>();
-    decoded->values = std::move(unique);
+    decoded->values = std::move(values);
     decoded->className = std::move(className);
     return decoded;
 }
@@ -207,7 +245,6 @@ void RegKey::decodeSection() const
         const char* p = m_section.text;
         const char* end = p + m_section.length;
         p = wineformat::nextLine(wineformat::lineEnd(p, end), end); // the key line
-        wineformat::ParsedValue parsed;
         QString error;
         while (p < end) {
             const char* eol = wineformat::lineEnd(p, end);
@@ -218,8 +255,9 @@ void RegKey::decodeSection() const
                 int extra = 0;
                 // A line the reader could not parse was reported at load time (and the hive left
                 // read-only); it is skipped here.
+                wineformat::ParsedValue parsed;
                 if (const char* last = wineformat::parseValue(s, eol, end, parsed, extra, error)) {
-                    values.push_back(RegValue{parsed.name, parsed.type, parsed.data});
+                    values.push_back(RegValue{std::move(parsed.name), parsed.type, std::move(parsed.data)});
                     eol = last;
                 }
             } else if (eol - s >= 8 && std::equal(s, s + 8, "#class=\"")) {

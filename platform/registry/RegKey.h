@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 struct RegValue {
@@ -38,15 +39,15 @@ public:
 
     // ---- subkeys
     const std::vector<Ptr>& children() const { return m_children; }
-    Ptr child(const QString& name) const;
+    Ptr child(QStringView name) const;
     // Inserts a new child in order; the caller has checked that no child of that name exists.
-    Ptr addChild(const QString& name, std::int64_t modified);
+    Ptr addChild(QString name, std::int64_t modified);
     // Detaches the named child and marks its whole subtree deleted. Returns false when missing.
     bool removeChild(const QString& name);
 
     // ---- values (decoded on first access)
     const std::vector<RegValue>& values() const;
-    const RegValue* value(const QString& name) const;
+    const RegValue* value(QStringView name) const;
     void setValue(const QString& name, DWORD type, const QByteArray& data);
     bool removeValue(const QString& name);
     void removeAllValues();
@@ -75,14 +76,25 @@ public:
 
 private:
     struct Decoded;
+    struct NameHash {
+        std::size_t operator()(QStringView name) const;
+    };
+    struct NameEqual {
+        bool operator()(QStringView a, QStringView b) const { return compareNames(a, b) == 0; }
+    };
+    // The names are views of the subkeys' own names, which never change.
+    using ChildIndex = std::unordered_map<QStringView, Ptr, NameHash, NameEqual>;
+
     static std::unique_ptr<Decoded> makeDecoded(std::vector<RegValue> values, std::optional<QString> className);
     void decodeSection() const;
-    std::vector<RegValue>::iterator findValue(const QString& name) const;
+    std::vector<RegValue>::iterator findValue(QStringView name) const;
     static void markSubtreeDeleted(RegKey& key);
 
     QString m_name;
     RegKey* m_parent = nullptr;
     std::vector<Ptr> m_children;
+    // Made on the first lookup that would otherwise search many subkeys.
+    mutable std::unique_ptr<ChildIndex> m_childIndex;
     std::int64_t m_modified = 0;
     Section m_section;
     // Decoded values and class; present once a value was asked for or changed.

@@ -53,6 +53,11 @@ const char* parseEscaped(const char* p, const char* end, char endChar, QString& 
 const char* parseValue(const char* p, const char* lineEnd, const char* bufferEnd, ParsedValue& value,
                        int& extraLines, QString& error);
 
+// Checks one value as parseValue() reads it, with the same result and error, without keeping
+// what it reads: `nameLength` receives the length of the value's name in UTF-16 units.
+const char* checkValue(const char* p, const char* lineEnd, const char* bufferEnd, qsizetype& nameLength,
+                       int& extraLines, QString& error);
+
 // Finds the end of the line starting at `p` (the position of '\n' or `end`).
 const char* lineEnd(const char* p, const char* end);
 
