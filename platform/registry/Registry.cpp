@@ -62,6 +62,7 @@ void Registry::setCurrent(Registry* registry)
 
 void Registry::mountMachine(std::shared_ptr<Hive> hive, bool readOnly)
 {
+    m_classes.reset();
     m_machine = Mount{std::move(hive), readOnly};
 }
 
@@ -123,8 +124,12 @@ LONG Registry::resolveHandle(HKEY key, OpenKey& out) const
         out.access = mount.readOnly ? KEY_READ : KEY_ALL_ACCESS;
         out.key = mount.hive->root();
         if (key == HKEY_CLASSES_ROOT) {
-            RegKey::Ptr software = out.key->child(QStringLiteral("Software"));
-            out.key = software ? software->child(QStringLiteral("Classes")) : nullptr;
+            // Looked up once and kept while it lives: nearly every call goes through it.
+            if (!m_classes || m_classes->isDeleted()) {
+                RegKey::Ptr software = out.key->child(QStringLiteral("Software"));
+                m_classes = software ? software->child(QStringLiteral("Classes")) : nullptr;
+            }
+            out.key = m_classes;
             if (!out.key)
                 return ERROR_FILE_NOT_FOUND;
         }
@@ -154,18 +159,22 @@ LONG Registry::walk(const OpenKey& from, const QString& subKey, bool allowTraili
         path.chop(1);
     }
     int depth = from.key->depth();
-    for (const QStringView part : path.split(u'\\')) {
+    qsizetype start = 0;
+    while (start <= path.size()) {
+        qsizetype end = path.indexOf(u'\\', start);
+        if (end < 0)
+            end = path.size();
+        const QStringView part = path.mid(start, end - start);
+        start = end + 1;
         if (part.isEmpty())
             return ERROR_BAD_PATHNAME;
-        if (part.size() > kMaxKeyNameLength)
-            return ERROR_INVALID_PARAMETER;
-        if (++depth > kMaxKeyDepth)
+        if (part.size() > kMaxKeyNameLength || ++depth > kMaxKeyDepth)
             return ERROR_INVALID_PARAMETER;
         if (missing && !missing->isEmpty()) {
             missing->append(part.toString());
             continue;
         }
-        RegKey::Ptr next = found->child(part.toString());
+        RegKey::Ptr next = found->child(part);
         if (!next) {
             if (!missing)
                 return ERROR_FILE_NOT_FOUND;

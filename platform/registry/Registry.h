@@ -95,6 +95,7 @@ private:
 
     Mount m_machine;
     Mount m_user;
+    mutable RegKey::Ptr m_classes; // HKEY_CLASSES_ROOT in the machine hive
     std::unordered_map<HKEY, OpenKey> m_handles;
     HKEY m_nextHandle = 0x100;
     int m_batchDepth = 0;

@@ -98,13 +98,16 @@ QByteArray regTextBytes(const QString& text)
 
 QString regTextFromBytes(const std::uint8_t* data, DWORD size)
 {
-    QString text;
-    text.reserve(size / 2);
-    for (DWORD i = 0; i + 1 < size; i += 2) {
-        const char16_t unit = char16_t(data[i] | (data[i + 1] << 8));
-        if (unit == 0)
+    DWORD units = size / 2;
+    for (DWORD i = 0; i < units; ++i) {
+        if (data[2 * i] == 0 && data[2 * i + 1] == 0) {
+            units = i;
             break;
-        text.append(QChar(unit));
+        }
     }
+    QString text(static_cast<qsizetype>(units), Qt::Uninitialized);
+    auto* out = reinterpret_cast<char16_t*>(text.data());
+    for (DWORD i = 0; i < units; ++i)
+        out[i] = char16_t(data[2 * i] | (data[2 * i + 1] << 8));
     return text;
 }
