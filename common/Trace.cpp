@@ -10,3 +10,8 @@ void TraceEvent(const QString& procedure, const QString& message, int level)
 {
     qCDebug(lcTrace).noquote() << level << procedure << message;
 }
+
+bool TraceEnabled()
+{
+    return lcTrace().isDebugEnabled();
+}

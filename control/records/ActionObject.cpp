@@ -96,10 +96,11 @@ long ActionObject::LoadMe()
             }
             if (Name.isEmpty())
                 Name = StandardName(CommandKey);
-            TraceEvent(QStringLiteral("LoadMe"), QStringLiteral("action loaded: ") + Key(), kTraceProgress);
+            TraceEvent(QStringLiteral("LoadMe"),
+                       [&] { return QStringLiteral("action loaded: ") + Key(); }, kTraceProgress);
             return 0;
         },
-        Key());
+        [this] { return Key(); });
 }
 
 long ActionObject::WriteMe()

@@ -1,6 +1,9 @@
 #include "control/records/Definitions.h"
 
 #include "platform/settings/Settings.h"
+#include "platform/settings/SettingsStore.h"
+
+#include <QHash>
 
 #include <algorithm>
 
@@ -68,6 +71,17 @@ QString DefinitionFieldKey(int index, QLatin1String field)
 
 QList<DefinitionRow> DefinitionRows(const QString& section)
 {
+    // Asked for every file type of a load: the rows are parsed again only after a settings change.
+    struct Parsed {
+        quint64 generation = 0;
+        QList<DefinitionRow> rows;
+    };
+    static QHash<QString, Parsed> parsed;
+    const quint64 generation = SettingsStore::generation();
+    Parsed& cached = parsed[section];
+    if (cached.generation == generation && generation != 0)
+        return cached.rows;
+
     QList<DefinitionRow> rows;
     for (const SettingPair& pair : GetAllSettings(SETTINGS_APPLICATION, section)) {
         if (!pair.first.endsWith(kKeySuffix, Qt::CaseInsensitive))
@@ -79,6 +93,7 @@ QList<DefinitionRow> DefinitionRows(const QString& section)
         if (ok)
             rows.append({index, pair.second});
     }
+    cached = {generation, rows};
     return rows;
 }
 

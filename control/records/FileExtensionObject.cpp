@@ -15,9 +15,10 @@ namespace {
 constexpr int kTraceProgress = 400;
 constexpr int kTraceError = 402;
 
-void trace(const QString& message)
+template <typename Message>
+void trace(Message&& message)
 {
-    TraceEvent(QStringLiteral("FileExtensionObject"), message, kTraceProgress);
+    TraceEvent(QStringLiteral("FileExtensionObject"), std::forward<Message>(message), kTraceProgress);
 }
 
 } // namespace
@@ -37,18 +38,18 @@ long FileExtensionObject::LoadMe(bool loadFull)
     return runOperation(
         QStringLiteral("LoadMe"), kTraceError,
         [&]() -> long {
-            trace(QStringLiteral("loading information for extension: ") + Key());
+            trace([&] { return QStringLiteral("loading information for extension: ") + Key(); });
             RegKeyHandle root;
             RegOpenKeyEx(HKEY_CLASSES_ROOT, QString(), 0, KEY_READ, root.out());
             ContentType = regGetContentType(root.get(), Extension);
             InternalName = regGetDefault(root.get(), Extension);
             InfoTip = regGetInfoTip(root.get(), Extension);
-            trace(QStringLiteral("mime type: ") + ContentType);
-            trace(QStringLiteral("internal name: ") + InternalName);
-            trace(QStringLiteral("infotip: ") + InfoTip);
+            trace([&] { return QStringLiteral("mime type: ") + ContentType; });
+            trace([&] { return QStringLiteral("internal name: ") + InternalName; });
+            trace([&] { return QStringLiteral("infotip: ") + InfoTip; });
 
             if (loadFull) {
-                trace(QStringLiteral("loading shell extensions for extension: ") + Key());
+                trace([&] { return QStringLiteral("loading shell extensions for extension: ") + Key(); });
                 ShellExtensions.clear();
                 RegKeyHandle shellex;
                 if (isSafeSubkeyPath(Extension) &&
@@ -70,19 +71,19 @@ long FileExtensionObject::LoadMe(bool loadFull)
                             continue;
                         // Two handler keys naming one class cannot both be shown; the first stays.
                         if (ShellExtensions.tryAdd(handler->Key(), handler))
-                            trace(QStringLiteral("loaded shell extension ") + handler->Key());
+                            trace([&] { return QStringLiteral("loaded shell extension ") + handler->Key(); });
                         else
                             TraceEvent(QStringLiteral("LoadMe"),
                                        QStringLiteral("duplicate shell extension skipped: ") + handler->Key(),
                                        kTraceError);
                     }
                 }
-                trace(QStringLiteral("done loading shell extensions for extension: ") + Key());
+                trace([&] { return QStringLiteral("done loading shell extensions for extension: ") + Key(); });
             }
-            trace(QStringLiteral("finished loading extension: ") + Key());
+            trace([&] { return QStringLiteral("finished loading extension: ") + Key(); });
             return 0;
         },
-        Key());
+        [this] { return Key(); });
 }
 
 long FileExtensionObject::WriteMe(bool writeFull)
@@ -91,7 +92,7 @@ long FileExtensionObject::WriteMe(bool writeFull)
     return runOperation(
         QStringLiteral("WriteMe"), kTraceError,
         [&]() -> long {
-            trace(QStringLiteral("writing extension to registry: ") + Key());
+            trace([&] { return QStringLiteral("writing extension to registry: ") + Key(); });
             RegKeyHandle key;
             // An empty name would be HKEY_CLASSES_ROOT itself.
             if (!isSafeSubkeyPath(Extension) || !createKey(HKEY_CLASSES_ROOT, Extension, key))
@@ -104,14 +105,14 @@ long FileExtensionObject::WriteMe(bool writeFull)
             regPutInfoTip(HKEY_CLASSES_ROOT, Extension, InfoTip);
             key.close();
             if (writeFull) {
-                trace(QStringLiteral("writing shell extensions for extension ") + Key());
+                trace([&] { return QStringLiteral("writing shell extensions for extension ") + Key(); });
                 for (const auto& entry : ShellExtensions)
                     entry.item->WriteMe();
             }
-            trace(QStringLiteral("done writing extension to registry: ") + Key());
+            trace([&] { return QStringLiteral("done writing extension to registry: ") + Key(); });
             return 0;
         },
-        Key());
+        [this] { return Key(); });
 }
 
 long FileExtensionObject::RemoveMe()
@@ -119,6 +120,6 @@ long FileExtensionObject::RemoveMe()
     RegistryBatch batch;
     // The whole key goes, handlers below its shellex key included.
     const long result = isSafeSubkeyPath(Extension) ? RegDeleteTree(HKEY_CLASSES_ROOT, Extension) : ERROR_BAD_PATHNAME;
-    trace(QStringLiteral("extension removed from registry: ") + Key());
+    trace([&] { return QStringLiteral("extension removed from registry: ") + Key(); });
     return result;
 }

@@ -18,9 +18,10 @@ namespace {
 constexpr int kTraceProgress = 300;
 constexpr int kTraceError = 302;
 
-void trace(const QString& procedure, const QString& message)
+template <typename Message>
+void trace(const QString& procedure, Message&& message)
 {
-    TraceEvent(procedure, message, kTraceProgress);
+    TraceEvent(procedure, std::forward<Message>(message), kTraceProgress);
 }
 
 // A broken row of the settings would otherwise be reported for every file type of a load.
@@ -81,7 +82,7 @@ long FileTypeObject::LoadMe(bool loadFull)
     return runOperation(
         QStringLiteral("LoadMe"), kTraceError,
         [&]() -> long {
-            trace(QStringLiteral("LoadMe"), QStringLiteral("loading file type ") + Key());
+            trace(QStringLiteral("LoadMe"), [&] { return QStringLiteral("loading file type ") + Key(); });
             m_loaded = LOAD_VALUES;
             if (InternalName.trimmed().isEmpty() || !isSafeSubkeyPath(InternalName))
                 return kErrNoInternalName;
@@ -98,11 +99,11 @@ long FileTypeObject::LoadMe(bool loadFull)
             IconPath = regGetDefaultIcon(root.get(), InternalName);
             Flags = regGetFlags(root.get(), InternalName);
             QuickView = regGetQuickView(root.get(), InternalName);
-            trace(QStringLiteral("LoadMe"), QStringLiteral("name: ") + Name);
-            trace(QStringLiteral("LoadMe"), QStringLiteral("clsid: ") + CLSID);
-            trace(QStringLiteral("LoadMe"), QStringLiteral("icon: ") + IconPath);
-            trace(QStringLiteral("LoadMe"), QStringLiteral("flags: ") + QString::number(Flags));
-            trace(QStringLiteral("LoadMe"), QStringLiteral("quickview: ") + QString::number(QuickView));
+            trace(QStringLiteral("LoadMe"), [&] { return QStringLiteral("name: ") + Name; });
+            trace(QStringLiteral("LoadMe"), [&] { return QStringLiteral("clsid: ") + CLSID; });
+            trace(QStringLiteral("LoadMe"), [&] { return QStringLiteral("icon: ") + IconPath; });
+            trace(QStringLiteral("LoadMe"), [&] { return QStringLiteral("flags: ") + QString::number(Flags); });
+            trace(QStringLiteral("LoadMe"), [&] { return QStringLiteral("quickview: ") + QString::number(QuickView); });
             root.close();
 
             if (Name.isEmpty()) {
@@ -117,7 +118,8 @@ long FileTypeObject::LoadMe(bool loadFull)
                 IconPath = DefinitionField(SECTION_SPECIAL, SpecialIndex, FIELD_DEFAULTICON);
 
             if (!loadFull) {
-                trace(QStringLiteral("LoadMe"), QStringLiteral("completed loading basic info for file type: ") + Key());
+                trace(QStringLiteral("LoadMe"),
+                      [&] { return QStringLiteral("completed loading basic info for file type: ") + Key(); });
                 return 0;
             }
             ShellExtensions.clear();
@@ -126,15 +128,17 @@ long FileTypeObject::LoadMe(bool loadFull)
                 ShowError(QStringLiteral("Error loading actions for file type '%1'.").arg(Name), rc);
             if (const long rc = LoadShellExtensions(); rc != 0)
                 ShowError(QStringLiteral("Error loading shell extensions for file type '%1'.").arg(Name), rc);
-            trace(QStringLiteral("LoadMe"), QStringLiteral("loading file extensions for file type: ") + Key());
+            trace(QStringLiteral("LoadMe"),
+                  [&] { return QStringLiteral("loading file extensions for file type: ") + Key(); });
             for (const auto& entry : FileExtensions)
                 entry.item->LoadMe(true);
             trace(QStringLiteral("LoadMe"), QStringLiteral("done loading file extensions"));
-            trace(QStringLiteral("LoadMe"), QStringLiteral("completed loading all information for file type: ") + Key());
+            trace(QStringLiteral("LoadMe"),
+                  [&] { return QStringLiteral("completed loading all information for file type: ") + Key(); });
             m_loaded = LOAD_FULL;
             return 0;
         },
-        Key());
+        [this] { return Key(); });
 }
 
 long FileTypeObject::LoadActions()
@@ -142,7 +146,8 @@ long FileTypeObject::LoadActions()
     return runOperation(
         QStringLiteral("LoadActions"), kTraceError,
         [&]() -> long {
-            trace(QStringLiteral("LoadActions"), QStringLiteral("loading actions for file type: ") + Key());
+            trace(QStringLiteral("LoadActions"),
+                  [&] { return QStringLiteral("loading actions for file type: ") + Key(); });
             long result = 0;
             RegKeyHandle shell;
             if (RegOpenKeyEx(HKEY_CLASSES_ROOT, InternalName + QStringLiteral("\\shell"), 0, KEY_READ, shell.out()) ==
@@ -159,7 +164,7 @@ long FileTypeObject::LoadActions()
             trace(QStringLiteral("LoadActions"), QStringLiteral("done loading actions"));
             return result;
         },
-        Key());
+        [this] { return Key(); });
 }
 
 long FileTypeObject::LoadShellExtensions()
@@ -167,7 +172,8 @@ long FileTypeObject::LoadShellExtensions()
     return runOperation(
         QStringLiteral("LoadShellExtensions"), kTraceError,
         [&]() -> long {
-            trace(QStringLiteral("LoadShellExtensions"), QStringLiteral("loading shell extensions for file type: ") + Key());
+            trace(QStringLiteral("LoadShellExtensions"),
+                  [&] { return QStringLiteral("loading shell extensions for file type: ") + Key(); });
             long result = 0;
             RegKeyHandle shellex;
             if (RegOpenKeyEx(HKEY_CLASSES_ROOT, InternalName + QStringLiteral("\\shellex"), 0, KEY_READ,
@@ -197,14 +203,14 @@ long FileTypeObject::LoadShellExtensions()
                     reportBadGroupFlagOnce(row.index, DefinitionField(SECTION_SHELLEX, row.index, FIELD_GROUP));
                     continue;
                 }
-                if (!*isGroup) {
-                    load(row.key, row.index, false, row.key);
-                    continue;
-                }
                 RegKeyHandle group;
                 if (!isSafeSubkeyPath(row.key) ||
                     RegOpenKeyEx(shellex.get(), row.key, 0, KEY_READ, group.out()) != ERROR_SUCCESS)
                     continue;
+                if (!*isGroup) {
+                    load(row.key, row.index, false, row.key);
+                    continue;
+                }
                 if (const long rc = forEachSubkey(group.get(), [&](const QString& member) {
                         load(row.key, row.index, true, member);
                     });
@@ -214,7 +220,7 @@ long FileTypeObject::LoadShellExtensions()
             trace(QStringLiteral("LoadShellExtensions"), QStringLiteral("done loading shell extensions"));
             return result;
         },
-        Key());
+        [this] { return Key(); });
 }
 
 long FileTypeObject::WriteMe(bool writeFull)
@@ -245,7 +251,7 @@ long FileTypeObject::WriteMe(bool writeFull)
             }
             return 0;
         },
-        Key());
+        [this] { return Key(); });
 }
 
 long FileTypeObject::RemoveMe(bool removeFull)

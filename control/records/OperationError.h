@@ -7,6 +7,7 @@
 
 #include <exception>
 #include <new>
+#include <type_traits>
 
 // The one error type inside operations: a failing step throws it, and the operation's single
 // handler traces it and returns its number. It never leaves an operation that returns a number.
@@ -30,15 +31,22 @@ private:
 };
 
 // The single handler of an operation that returns a number: runs `body`; a failure is traced
-// under `procedure` at `errorLevel` (with `itemKey`, when given) and its number returned. Resources
-// the body held are released by their RAII owners on the way out.
-template <typename Body>
-long runOperation(const QString& procedure, int errorLevel, Body&& body, const QString& itemKey = QString())
+// under `procedure` at `errorLevel` (with the item key, when given) and its number returned.
+// Resources the body held are released by their RAII owners on the way out. The key may be given
+// as a function, so that loops over thousands of records build it only when something fails.
+template <typename Body, typename ItemKey = QString>
+long runOperation(const QString& procedure, int errorLevel, Body&& body, const ItemKey& itemKey = {})
 {
+    auto keyText = [&]() -> QString {
+        if constexpr (std::is_invocable_v<const ItemKey&>)
+            return itemKey();
+        else
+            return itemKey;
+    };
     try {
         return body();
     } catch (const OperationError& e) {
-        TraceEvent(procedure, e.traceText(itemKey), errorLevel);
+        TraceEvent(procedure, e.traceText(keyText()), errorLevel);
         return e.number();
     } catch (const std::bad_alloc&) {
         TraceEvent(procedure, QStringLiteral("%1: out of memory").arg(kErrorOutOfMemory), errorLevel);

@@ -38,52 +38,49 @@ QString ShellExtensionObject::handlerPath() const
 
 long ShellExtensionObject::LoadMe()
 {
-    TraceEvent(QStringLiteral("LoadMe"), QStringLiteral("loading shell extensions: ") + Key(), kTraceProgress);
+    TraceEvent(QStringLiteral("LoadMe"),
+               [&] { return QStringLiteral("loading shell extensions: ") + Key(); }, kTraceProgress);
     long result = 0;
-    // Runs one step. A missing handler or class ends the load quietly; any other failure is shown
-    // once and the load goes on with the next step.
+    // Runs one step; a failure is shown once and the load goes on with the next step.
     auto step = [&](auto&& body) {
         try {
             body();
-            return true;
         } catch (const OperationError& e) {
             TraceEvent(QStringLiteral("LoadMe"), e.traceText(Key()), kTraceError);
             result = e.number();
-            if (e.number() == kErrClsid || e.number() == kErrInternalName)
-                return false;
             ShowError(QStringLiteral("Error loading shell extension '%1'.\r\n\r\nInternal Name: %2\r\nHost Key: %3")
                           .arg(Name, InternalName, HostTypeKey),
                       e.number());
-            return true;
         }
+    };
+
+    // A missing handler or class is the common case (most types have no handler of most kinds),
+    // so it ends the load without the cost of an exception.
+    auto endQuietly = [&](long number, const char* description) {
+        TraceEvent(QStringLiteral("LoadMe"),
+                   [&] { return OperationError(number, QString::fromLatin1(description)).traceText(Key()); },
+                   kTraceError);
+        return number;
     };
 
     const long unexpected = runOperation(QStringLiteral("LoadMe"), kTraceError, [&]() -> long {
         RegKeyHandle handler;
-        if (!step([&] {
-                if (!isSafeSubkeyPath(handlerPath()) ||
-                    RegOpenKeyEx(HKEY_CLASSES_ROOT, handlerPath(), 0, KEY_READ, handler.out()) != ERROR_SUCCESS)
-                    throw OperationError(kErrInternalName, QStringLiteral("Invalid Internal Name"));
-            }))
-            return result;
-        if (!step([&] {
-                QString clsid;
-                if (!regReadTextOrEmpty(handler.get(), QString(), clsid))
-                    throw OperationError(kErrClsid, QStringLiteral("Error getting CLSID."));
-                CLSID = clsid.trimmed();
-                if (CLSID.isEmpty())
-                    CLSID = InternalName;
-            }))
-            return result;
+        const QString path = handlerPath();
+        if (!isSafeSubkeyPath(path) ||
+            RegOpenKeyEx(HKEY_CLASSES_ROOT, path, 0, KEY_READ, handler.out()) != ERROR_SUCCESS)
+            return endQuietly(kErrInternalName, "Invalid Internal Name");
+        QString clsid;
+        if (!regReadTextOrEmpty(handler.get(), QString(), clsid))
+            return endQuietly(kErrClsid, "Error getting CLSID.");
+        CLSID = clsid.trimmed();
+        if (CLSID.isEmpty())
+            CLSID = InternalName;
         handler.close();
 
         RegKeyHandle classKey;
-        if (!step([&] {
-                if (CLSID.isEmpty() || RegOpenKeyEx(HKEY_CLASSES_ROOT, classPath(CLSID), 0, KEY_READ,
-                                                    classKey.out()) != ERROR_SUCCESS)
-                    throw OperationError(kErrClsid, QStringLiteral("Error opening CLSID key. Invalid CLSID."));
-            }))
-            return result;
+        if (CLSID.isEmpty() ||
+            RegOpenKeyEx(HKEY_CLASSES_ROOT, classPath(CLSID), 0, KEY_READ, classKey.out()) != ERROR_SUCCESS)
+            return endQuietly(kErrClsid, "Error opening CLSID key. Invalid CLSID.");
         step([&] {
             Name.clear();
             regReadText(classKey.get(), QString(), Name);
@@ -100,9 +97,10 @@ long ShellExtensionObject::LoadMe()
             Name = InternalName;
         step([&] { Approved = regIsApproved(CLSID); });
 
-        TraceEvent(QStringLiteral("LoadMe"), QStringLiteral("clsid: ") + CLSID, kTraceProgress);
+        TraceEvent(QStringLiteral("LoadMe"), [&] { return QStringLiteral("clsid: ") + CLSID; }, kTraceProgress);
         TraceEvent(QStringLiteral("LoadMe"),
-                   QStringLiteral("completed loading shell extension: %1 - %2").arg(Key(), Name), kTraceProgress);
+                   [&] { return QStringLiteral("completed loading shell extension: %1 - %2").arg(Key(), Name); },
+                   kTraceProgress);
         return result;
     });
     return unexpected != 0 ? unexpected : result;

@@ -28,15 +28,16 @@ constexpr qint64 kPumpIntervalMs = 16;
 
 const QString kNotDefined = QStringLiteral("<not defined>");
 
-void trace(const QString& source, const QString& message, int level = kTraceProgress)
+template <typename Message>
+void trace(const QString& source, Message&& message, int level = kTraceProgress)
 {
-    TraceEvent(source, message, level);
+    TraceEvent(source, std::forward<Message>(message), level);
 }
 
 // The file type's own icon under its key, or the default icon when it has none that can be drawn.
 void addTypeIcon(Kestrow& control, const FileTypeObject& type)
 {
-    trace(QStringLiteral("LoadCollection"), QStringLiteral("loading icon ") + type.IconPath);
+    trace(QStringLiteral("LoadCollection"), [&] { return QStringLiteral("loading icon ") + type.IconPath; });
     if (control.imlIcons().Contains(type.Key()))
         return; // loaded before, and kept
     if (AddIcon(control.imlIcons(), type.IconPath, ICON_SMALL, type.Key()) == -1) {
@@ -126,7 +127,7 @@ private:
         if (RegQueryInfoKey(m_root.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr, nullptr,
                             nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             return;
-        trace(QStringLiteral("LoadCollection"), QStringLiteral("found %1 HKCR entries").arg(subKeys));
+        trace(QStringLiteral("LoadCollection"), [&] { return QStringLiteral("found %1 HKCR entries").arg(subKeys); });
         m_shownMax = static_cast<int>(subKeys);
         if (m_showProgressBox) {
             m_box = &m_control.progressBox();
@@ -163,9 +164,9 @@ private:
     {
         auto ext = std::make_shared<FileExtensionObject>();
         ext->Extension = name;
-        trace(QStringLiteral("LoadCollection"), QStringLiteral("about to load file extension ") + name);
+        trace(QStringLiteral("LoadCollection"), [&] { return QStringLiteral("about to load file extension ") + name; });
         ext->LoadMe(m_loadFull);
-        trace(QStringLiteral("LoadCollection"), QStringLiteral("loaded file extension ") + name);
+        trace(QStringLiteral("LoadCollection"), [&] { return QStringLiteral("loaded file extension ") + name; });
 
         auto candidate = std::make_shared<FileTypeObject>();
         candidate->InternalName = ext->InternalName;
@@ -177,12 +178,14 @@ private:
         if (type->Loaded() != LOAD_NOTLOADED)
             return;
 
-        trace(QStringLiteral("LoadCollection"), QStringLiteral("about to load file type ") + type->Key());
+        trace(QStringLiteral("LoadCollection"),
+              [&] { return QStringLiteral("about to load file type ") + type->Key(); });
         const long rc = type->LoadMe(m_loadFull);
         if (m_splash)
             m_splash->setInfoMsg(type->Name);
         if (rc != 0) {
-            trace(QStringLiteral("LoadCollection"), QStringLiteral("error loading file type ") + type->Key(), kTraceError);
+            trace(QStringLiteral("LoadCollection"),
+                  [&] { return QStringLiteral("error loading file type ") + type->Key(); }, kTraceError);
             m_control.FileTypeCollection().tryRemove(type->Key());
             if (rc == kErrNoInternalName) {
                 ext->InternalName = kNotDefined;
@@ -191,7 +194,8 @@ private:
             }
             return;
         }
-        trace(QStringLiteral("LoadCollection"), QStringLiteral("successfully loaded file type ") + type->Key());
+        trace(QStringLiteral("LoadCollection"),
+              [&] { return QStringLiteral("successfully loaded file type ") + type->Key(); });
         addTypeIcon(m_control, *type);
     }
 
@@ -242,7 +246,7 @@ void LoadSpecial(Kestrow& control, bool loadFull)
         type->SpecialGroup = DefinitionBoolean(DefinitionField(SECTION_SPECIAL, n, FIELD_GROUP)).value_or(false);
         type->SpecialIndex = static_cast<qint16>(n);
         type->InternalName = DefinitionField(SECTION_SPECIAL, n, FIELD_KEY);
-        trace(QStringLiteral("LoadSpecial"), QStringLiteral("about to load ") + type->Key());
+        trace(QStringLiteral("LoadSpecial"), [&] { return QStringLiteral("about to load ") + type->Key(); });
         const long rc = type->LoadMe(loadFull);
         if (rc == kErrNoInternalName)
             continue; // not on this machine
@@ -266,7 +270,7 @@ void LoadSpecial(Kestrow& control, bool loadFull)
             type->IconPath.clear();
         // A special type already loaded through an extension keeps that record.
         control.FileTypeCollection().tryAdd(type->Key(), type);
-        trace(QStringLiteral("LoadSpecial"), QStringLiteral("loaded ") + type->Key());
+        trace(QStringLiteral("LoadSpecial"), [&] { return QStringLiteral("loaded ") + type->Key(); });
     }
     trace(QStringLiteral("LoadSpecial"), QStringLiteral("done loading special file types"));
 }

@@ -112,13 +112,14 @@ long AddIcon(ImageList& imageList, const QString& location, qint16 size, const Q
     if (image.isNull())
         return -1;
     const int position = imageList.Add(QIcon(image), key);
-    TraceEvent(QStringLiteral("AddIcon"), QStringLiteral("added icon %1: %2").arg(position).arg(location), kTrace);
+    TraceEvent(QStringLiteral("AddIcon"),
+               [&] { return QStringLiteral("added icon %1: %2").arg(position).arg(location); }, kTrace);
     return position;
 }
 
 QPixmap GetIcon(const QString& location, qint16 size)
 {
-    TraceEvent(QStringLiteral("GetIcon"), QStringLiteral("getting icon: ") + location, kTrace);
+    TraceEvent(QStringLiteral("GetIcon"), [&] { return QStringLiteral("getting icon: ") + location; }, kTrace);
     const QString used = location.trimmed().isEmpty() ? kDefaultIconLocation : location;
     const IconLocation parsed = ParseIconLocation(used);
     QImage large;
@@ -138,7 +139,8 @@ void SetIconPicture(const QString& location, qint16 size, QLabel* picture)
 
 qint16 ListIcons(const QString& file, qint16 size, QListWidget* list, ImageList& imageList)
 {
-    TraceEvent(QStringLiteral("ListIcons"), QStringLiteral("listing icons for ") + list->objectName(), kTrace);
+    TraceEvent(QStringLiteral("ListIcons"),
+               [&] { return QStringLiteral("listing icons for ") + list->objectName(); }, kTrace);
     const int count = resolver().extract(ParseIconLocation(file).path, -1, nullptr, nullptr);
     for (int i = 0; i < count; ++i) {
         QCoreApplication::processEvents();

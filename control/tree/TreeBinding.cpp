@@ -13,19 +13,18 @@ namespace {
 constexpr int kTraceProgress = 200;
 constexpr int kTraceError = 202;
 
-// Node failures the binding relies on: a folder that exists already, a parent that is missing.
+// Node failures the binding passes over: a node that exists already, a parent that is missing.
 const std::initializer_list<long> kHarmless = {kErrDuplicateNodeKey, kErrMissingNode};
 
-// Adds a node; a key in use or a missing parent leave the tree as it is.
+// Adds a node unless its key is in use or its parent is missing: folders are ensured once per
+// child, and looking first is far cheaper than a failed add.
 void addNode(Kestrow& control, const QString& parentKey, const QString& key, const QString& text,
              const QString& image)
 {
-    try {
-        control.tree().add(parentKey, key, text, image);
-    } catch (const OperationError& e) {
-        if (e.number() != kErrDuplicateNodeKey && e.number() != kErrMissingNode)
-            throw;
-    }
+    KestrowTree& tree = control.tree();
+    if (tree.node(key) || (!parentKey.isEmpty() && !tree.node(parentKey)))
+        return;
+    tree.add(parentKey, key, text, image);
 }
 
 } // namespace
@@ -60,11 +59,13 @@ QString FolderImage(const QString& nodeKey, bool expanded)
 long BindType(Kestrow& control, const FileTypeObject& type)
 {
     const QString typeKey = type.Key();
-    TraceEvent(QStringLiteral("BindType"), QStringLiteral("binding type: %1,%2").arg(type.Name, typeKey), kTraceProgress);
+    TraceEvent(QStringLiteral("BindType"),
+               [&] { return QStringLiteral("binding type: %1,%2").arg(type.Name, typeKey); }, kTraceProgress);
     StepGuard guard([&] { return QStringLiteral("BindType File Type: %1 - %2").arg(type.Name, typeKey); });
     auto step = [&](const std::function<void()>& body) { return guard.run(body, kHarmless); };
     auto failed = [&] {
-        TraceEvent(QStringLiteral("BindType"), QStringLiteral("error binding type: %1").arg(guard.code()), kTraceError);
+        TraceEvent(QStringLiteral("BindType"),
+                   [&] { return QStringLiteral("error binding type: %1").arg(guard.code()); }, kTraceError);
         control.Clear();
         return guard.code();
     };

@@ -48,6 +48,7 @@ SettingsStore::SettingsStore(QString application, const QString& folder)
     , m_filePath(QDir(folder).filePath(m_application + QLatin1Char('/') + m_application + QStringLiteral(".ini")))
 {
     load();
+    ++s_generation;
 }
 
 // ---- reading
@@ -255,6 +256,7 @@ void SettingsStore::setValue(const QString& section, const QString& key, const Q
         target.keyIndex.insert(folded, qsizetype(target.entries.size()));
         target.entries.push_back({key, value});
     }
+    ++s_generation;
     m_dirty = true;
     if (m_batchDepth == 0)
         save();

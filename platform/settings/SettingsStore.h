@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -34,6 +35,10 @@ public:
     SettingsStore& operator=(const SettingsStore&) = delete;
 
     const QString& application() const { return m_application; }
+
+    // Changes whenever any store of the process is loaded or changed: readers that derive data
+    // from settings keep it while the number stays the same.
+    static quint64 generation() { return s_generation.load(std::memory_order_relaxed); }
     const QString& filePath() const { return m_filePath; }
 
     QString value(const QString& section, const QString& key, const QString& defaultValue = QString()) const;
@@ -105,6 +110,8 @@ private:
     bool keepDamagedCopy(QString& error);
     bool write(QString& error);
     bool fail(const QString& error);
+
+    static inline std::atomic<quint64> s_generation{0};
 
     QString m_application;
     QString m_filePath;

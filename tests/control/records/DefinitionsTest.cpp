@@ -128,6 +128,18 @@ TEST_F(DefinitionsTest, DefaultRowsReadBackThroughTheReaders)
     EXPECT_EQ(DefinitionField(SECTION_SPECIAL, 8, FIELD_ICONKEY), QStringLiteral("printer.default"));
 }
 
+TEST_F(DefinitionsTest, RowsFollowEveryChangeOfTheSettings)
+{
+    writeDefaults();
+    ASSERT_EQ(DefinitionRows(SECTION_SHELLEX).size(), 8);
+    SaveSetting(SETTINGS_APPLICATION, SECTION_SHELLEX, QStringLiteral("20_Key"), QStringLiteral("NewHandler"));
+    const QList<DefinitionRow> grown = DefinitionRows(SECTION_SHELLEX);
+    ASSERT_EQ(grown.size(), 9);
+    EXPECT_EQ(grown.last().key, QStringLiteral("NewHandler"));
+    SaveSetting(SETTINGS_APPLICATION, SECTION_SHELLEX, QStringLiteral("20_Key"), QStringLiteral("Renamed"));
+    EXPECT_EQ(DefinitionRows(SECTION_SHELLEX).last().key, QStringLiteral("Renamed"));
+}
+
 TEST(DefinitionBoolean, AcceptsOnlyTrueAndFalseInAnyCase)
 {
     const struct {
