@@ -149,12 +149,13 @@ long FileTypeObject::LoadActions()
             trace(QStringLiteral("LoadActions"),
                   [&] { return QStringLiteral("loading actions for file type: ") + Key(); });
             long result = 0;
+            const QString typeKey = Key(); // one string shared by every action
             RegKeyHandle shell;
             if (RegOpenKeyEx(HKEY_CLASSES_ROOT, InternalName + QStringLiteral("\\shell"), 0, KEY_READ, shell.out()) ==
                 ERROR_SUCCESS) {
                 result = forEachSubkey(shell.get(), [&](const QString& verb) {
                     auto action = std::make_shared<ActionObject>();
-                    action->HostTypeKey = Key();
+                    action->HostTypeKey = typeKey;
                     action->HostInternalName = InternalName;
                     action->CommandKey = verb;
                     if (action->LoadMe() == 0)
@@ -181,11 +182,12 @@ long FileTypeObject::LoadShellExtensions()
                 trace(QStringLiteral("LoadShellExtensions"), QStringLiteral("done loading shell extensions"));
                 return 0;
             }
+            const QString typeKey = Key(); // one string shared by every handler
             auto load = [&](const QString& groupKey, int index, bool isGroup, const QString& internalName) {
                 auto handler = std::make_shared<ShellExtensionObject>();
                 handler->HostInternalName = InternalName;
                 handler->FileExtensionSH = false;
-                handler->HostTypeKey = Key();
+                handler->HostTypeKey = typeKey;
                 handler->ExtTypeGroup = isGroup;
                 handler->ExtTypeKey = groupKey;
                 handler->ExtTypeIndex = static_cast<qint16>(index);

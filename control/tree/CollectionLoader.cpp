@@ -168,12 +168,14 @@ private:
         ext->LoadMe(m_loadFull);
         trace(QStringLiteral("LoadCollection"), [&] { return QStringLiteral("loaded file extension ") + name; });
 
-        auto candidate = std::make_shared<FileTypeObject>();
-        candidate->InternalName = ext->InternalName;
-        ext->HostTypeKey = candidate->Key();
+        ext->HostTypeKey = FileTypeKey(ext->InternalName);
         // A type that several extensions name is loaded once and shared.
-        m_control.FileTypeCollection().tryAdd(candidate->Key(), candidate);
-        const std::shared_ptr<FileTypeObject> type = m_control.FileTypeCollection().item(candidate->Key());
+        std::shared_ptr<FileTypeObject> type = m_control.FileTypeCollection().value(ext->HostTypeKey);
+        if (!type) {
+            type = std::make_shared<FileTypeObject>();
+            type->InternalName = ext->InternalName;
+            m_control.FileTypeCollection().add(ext->HostTypeKey, type);
+        }
         type->FileExtensions.tryAdd(ext->Key(), ext);
         if (type->Loaded() != LOAD_NOTLOADED)
             return;

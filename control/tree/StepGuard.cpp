@@ -1,8 +1,6 @@
 #include "control/tree/StepGuard.h"
 
 #include "common/MessageBoxes.h"
-#include "control/records/ErrorNumbers.h"
-#include "control/records/OperationError.h"
 
 #include <algorithm>
 
@@ -20,18 +18,9 @@ bool StepGuard::askRetry(long number, const QString& description)
     return false;
 }
 
-bool StepGuard::run(const std::function<void()>& step, std::initializer_list<long> ignored)
+bool StepGuard::failed(long number, const QString& description, std::initializer_list<long> ignored)
 {
-    try {
-        step();
+    if (std::find(ignored.begin(), ignored.end(), number) != ignored.end())
         return true;
-    } catch (const OperationError& e) {
-        if (std::find(ignored.begin(), ignored.end(), e.number()) != ignored.end())
-            return true;
-        return askRetry(e.number(), e.description());
-    } catch (const std::bad_alloc&) {
-        return askRetry(kErrorOutOfMemory, QStringLiteral("Out of memory"));
-    } catch (const std::exception& e) {
-        return askRetry(kErrorInternal, QString::fromLocal8Bit(e.what()));
-    }
+    return askRetry(number, description);
 }

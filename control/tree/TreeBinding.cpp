@@ -62,7 +62,7 @@ long BindType(Kestrow& control, const FileTypeObject& type)
     TraceEvent(QStringLiteral("BindType"),
                [&] { return QStringLiteral("binding type: %1,%2").arg(type.Name, typeKey); }, kTraceProgress);
     StepGuard guard([&] { return QStringLiteral("BindType File Type: %1 - %2").arg(type.Name, typeKey); });
-    auto step = [&](const std::function<void()>& body) { return guard.run(body, kHarmless); };
+    auto step = [&](auto&& body) { return guard.run(body, kHarmless); };
     auto failed = [&] {
         TraceEvent(QStringLiteral("BindType"),
                    [&] { return QStringLiteral("error binding type: %1").arg(guard.code()); }, kTraceError);
