@@ -58,9 +58,15 @@ int leadingNumber(const QString& text)
     return static_cast<int>(rounded);
 }
 
-QPixmap chosen(const QImage& large, const QImage& small, qint16 size)
+// The icon of `size` at a parsed location, decoding only that size; false when there is none.
+bool extractOne(const IconLocation& parsed, qint16 size, QPixmap& image)
 {
-    return QPixmap::fromImage(size == ICON_LARGE ? large : small);
+    QImage extracted;
+    const bool large = size == ICON_LARGE;
+    if (resolver().extract(parsed.path, parsed.index, large ? &extracted : nullptr, large ? nullptr : &extracted) < 1)
+        return false;
+    image = QPixmap::fromImage(extracted);
+    return true;
 }
 
 } // namespace
@@ -104,12 +110,8 @@ long AddIcon(ImageList& imageList, const QString& location, qint16 size, const Q
     const IconLocation parsed = ParseIconLocation(location);
     if (parsed.path.isEmpty() && !location.contains(u','))
         return -1;
-    QImage large;
-    QImage small;
-    if (resolver().extract(parsed.path, parsed.index, &large, &small) < 1)
-        return -1;
-    const QPixmap image = chosen(large, small, size);
-    if (image.isNull())
+    QPixmap image;
+    if (!extractOne(parsed, size, image) || image.isNull())
         return -1;
     const int position = imageList.Add(QIcon(image), key);
     TraceEvent(QStringLiteral("AddIcon"),
@@ -122,14 +124,13 @@ QPixmap GetIcon(const QString& location, qint16 size)
     TraceEvent(QStringLiteral("GetIcon"), [&] { return QStringLiteral("getting icon: ") + location; }, kTrace);
     const QString used = location.trimmed().isEmpty() ? kDefaultIconLocation : location;
     const IconLocation parsed = ParseIconLocation(used);
-    QImage large;
-    QImage small;
-    if (resolver().extract(parsed.path, parsed.index, &large, &small) < 1) {
+    QPixmap image;
+    if (!extractOne(parsed, size, image)) {
         if (used != kDefaultIconLocation)
             return GetIcon(kDefaultIconLocation, size);
         return QPixmap();
     }
-    return chosen(large, small, size);
+    return image;
 }
 
 void SetIconPicture(const QString& location, qint16 size, QLabel* picture)
