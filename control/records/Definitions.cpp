@@ -4,6 +4,7 @@
 #include "platform/settings/SettingsStore.h"
 
 #include <QHash>
+#include <QStringBuilder>
 
 #include <algorithm>
 
@@ -18,50 +19,52 @@ bool isRowNumber(const QString& text)
 
 } // namespace
 
+// Keys are built with % so that each takes one allocation of its exact size: a load makes a
+// hundred thousand of them.
 QString FileTypeKey(const QString& internalName)
 {
-    return KEY_PREFIX_FILETYPE + internalName;
+    return KEY_PREFIX_FILETYPE % internalName;
 }
 
 QString FileExtensionKey(const QString& extension)
 {
-    return KEY_PREFIX_FILEEXTENSION + extension;
+    return KEY_PREFIX_FILEEXTENSION % extension;
 }
 
 QString ActionKey(const QString& verb, const QString& hostInternalName)
 {
-    return KEY_PREFIX_ACTION + verb + QLatin1Char('.') + hostInternalName;
+    return KEY_PREFIX_ACTION % verb % QLatin1Char('.') % hostInternalName;
 }
 
 QString ShellExtensionKey(const QString& clsid, int groupIndex, const QString& hostName)
 {
-    return KEY_PREFIX_SHELLEXTENSION + clsid + QLatin1Char('.') + QString::number(groupIndex) + QLatin1Char('.') +
+    return KEY_PREFIX_SHELLEXTENSION % clsid % QLatin1Char('.') % QString::number(groupIndex) % QLatin1Char('.') %
            hostName;
 }
 
 QString ExtensionsFolderKey(const QString& fileTypeKey)
 {
-    return KEY_PREFIX_EXTENSIONSFOLDER + fileTypeKey;
+    return KEY_PREFIX_EXTENSIONSFOLDER % fileTypeKey;
 }
 
 QString ActionsFolderKey(const QString& fileTypeKey)
 {
-    return KEY_PREFIX_ACTIONSFOLDER + fileTypeKey;
+    return KEY_PREFIX_ACTIONSFOLDER % fileTypeKey;
 }
 
 QString ShellExtensionsFolderKey(const QString& fileTypeKey)
 {
-    return KEY_PREFIX_SHELLEXFOLDER + fileTypeKey;
+    return KEY_PREFIX_SHELLEXFOLDER % fileTypeKey;
 }
 
 QString ShellExtensionGroupFolderKey(const QString& fileTypeKey, int groupIndex)
 {
-    return KEY_PREFIX_SHELLEXGROUPFOLDER + fileTypeKey + QLatin1Char('.') + QString::number(groupIndex);
+    return KEY_PREFIX_SHELLEXGROUPFOLDER % fileTypeKey % QLatin1Char('.') % QString::number(groupIndex);
 }
 
 QString ExtensionShellExtensionsFolderKey(const QString& fileExtensionKey)
 {
-    return KEY_PREFIX_EXTENSIONSHELLEXFOLDER + fileExtensionKey;
+    return KEY_PREFIX_EXTENSIONSHELLEXFOLDER % fileExtensionKey;
 }
 
 QString DefinitionFieldKey(int index, QLatin1String field)

@@ -7,6 +7,7 @@
 #include "platform/shell/WindowsPathMapper.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QLabel>
 #include <QListWidget>
 
@@ -16,6 +17,7 @@
 namespace {
 
 constexpr int kTrace = 700;
+constexpr qsizetype kMaxSharedPixmaps = 1024;
 
 std::unique_ptr<IconResolver>& resolverSlot()
 {
@@ -65,7 +67,17 @@ bool extractOne(const IconLocation& parsed, qint16 size, QPixmap& image)
     const bool large = size == ICON_LARGE;
     if (resolver().extract(parsed.path, parsed.index, large ? &extracted : nullptr, large ? nullptr : &extracted) < 1)
         return false;
+    // Thousands of types show one icon of a library: while the extractor hands out the same image,
+    // they share one pixmap instead of converting a copy each.
+    static QHash<qint64, QPixmap> converted;
+    if (const auto it = converted.constFind(extracted.cacheKey()); it != converted.constEnd()) {
+        image = *it;
+        return true;
+    }
+    if (converted.size() >= kMaxSharedPixmaps)
+        converted.clear();
     image = QPixmap::fromImage(extracted);
+    converted.insert(extracted.cacheKey(), image);
     return true;
 }
 

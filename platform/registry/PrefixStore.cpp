@@ -136,7 +136,17 @@ bool PrefixStore::loadHive(HiveFile& file, const QString& rootPath, bool require
             error = QStringLiteral("Varnook cannot read %1: %2").arg(file.path, in.errorString());
             return false;
         }
-        const HiveReader::Result result = HiveReader::read(in.readAll(), file.path);
+        // Read into a buffer of the file's exact size: the hive keeps these bytes while it lives.
+        QByteArray bytes(in.size(), Qt::Uninitialized);
+        const qint64 got = in.read(bytes.data(), bytes.size());
+        if (got < 0) {
+            error = QStringLiteral("Varnook cannot read %1: %2").arg(file.path, in.errorString());
+            return false;
+        }
+        bytes.truncate(got);
+        if (const QByteArray appended = in.readAll(); !appended.isEmpty())
+            bytes += appended; // written since the size was taken
+        const HiveReader::Result result = HiveReader::read(std::move(bytes), file.path);
         if (!result.hive) {
             error = result.error;
             return false;
