@@ -1,6 +1,7 @@
 #include "bench/MemoryProbe.h"
 
 #include "bench/HiveKeys.h"
+#include "bench/ProcessMemory.h"
 
 #include "platform/registry/HiveReader.h"
 #include "platform/registry/HiveWriter.h"
@@ -25,28 +26,6 @@ const char* taskName(MemoryProbe::Task task)
         return "save-all-changed";
     }
     return "";
-}
-
-// A field of /proc/self/status ("VmRSS", "VmHWM") in bytes; -1 when unreadable.
-std::int64_t statusBytes(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray prefix = QByteArray(field) + ':';
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLongLong() * 1024;
-    return -1;
-}
-
-// Makes VmHWM start again from the current resident size.
-void resetPeak()
-{
-    if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", f);
-        std::fclose(f);
-    }
 }
 
 } // namespace
@@ -76,8 +55,8 @@ MemoryProbe::Result MemoryProbe::measure(const QString& program, Task task, cons
 
 int MemoryProbe::runChild(const QString& task, const QString& file)
 {
-    resetPeak();
-    const std::int64_t start = statusBytes("VmRSS");
+    ProcessMemory::resetPeak();
+    const std::int64_t start = ProcessMemory::resident();
 
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly)) {
@@ -92,15 +71,15 @@ int MemoryProbe::runChild(const QString& task, const QString& file)
         std::fprintf(stderr, "cannot parse %s\n", qPrintable(file));
         return 1;
     }
-    const std::int64_t loadPeak = statusBytes("VmHWM") - start;
+    const std::int64_t loadPeak = ProcessMemory::peak() - start;
 
     std::int64_t savePeak = 0;
     std::int64_t saveExtra = 0;
     if (task != QLatin1String("load")) {
         if (task == QLatin1String("save-all-changed"))
             HiveKeys::markAllChanged(*loaded.hive->root());
-        resetPeak();
-        const std::int64_t beforeSave = statusBytes("VmRSS");
+        ProcessMemory::resetPeak();
+        const std::int64_t beforeSave = ProcessMemory::resident();
         // As the prefix store saves: streamed into a temporary file beside the target, then renamed.
         QSaveFile out(QFileInfo(file).absolutePath() + QStringLiteral("/probe-") + task + QStringLiteral(".reg"));
         QString error;
@@ -108,7 +87,7 @@ int MemoryProbe::runChild(const QString& task, const QString& file)
             std::fprintf(stderr, "cannot save: %s\n", qPrintable(error.isEmpty() ? out.errorString() : error));
             return 1;
         }
-        const std::int64_t peak = statusBytes("VmHWM");
+        const std::int64_t peak = ProcessMemory::peak();
         savePeak = peak - start;
         saveExtra = peak - beforeSave;
         QFile::remove(out.fileName());
