@@ -13,6 +13,8 @@
 
 namespace {
 
+using namespace Qt::StringLiterals;
+
 QByteArray square(const char* fill)
 {
     return QByteArray("<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 32 32' width='32' height='32'>"
@@ -33,16 +35,16 @@ protected:
     void SetUp() override
     {
         // Icons 0 to 2; 4.svg lies beyond the gap and is not part of the library.
-        writeFile(library() + QStringLiteral("/0.svg"), square("#ff0000"));
-        writeFile(library() + QStringLiteral("/1.svg"), square("#0000ff"));
-        writeFile(library() + QStringLiteral("/2.svg"), square("#00ff00"));
-        writeFile(library() + QStringLiteral("/4.svg"), square("#ffffff"));
-        QDir().mkpath(prefix() + QStringLiteral("/drive_c/windows/system32"));
-        m_environment.set(QStringLiteral("SystemRoot"), QStringLiteral("C:\\windows"));
+        writeFile(library() + u"/0.svg"_s, square("#ff0000"));
+        writeFile(library() + u"/1.svg"_s, square("#0000ff"));
+        writeFile(library() + u"/2.svg"_s, square("#00ff00"));
+        writeFile(library() + u"/4.svg"_s, square("#ffffff"));
+        QDir().mkpath(prefix() + u"/drive_c/windows/system32"_s);
+        m_environment.set(u"SystemRoot"_s, u"C:\\windows"_s);
     }
 
-    QString library() const { return m_dir.filePath(QStringLiteral("library")); }
-    QString prefix() const { return m_dir.filePath(QStringLiteral("prefix")); }
+    QString library() const { return m_dir.filePath(u"library"_s); }
+    QString prefix() const { return m_dir.filePath(u"prefix"_s); }
 
     IconResolver resolver() const
     {
@@ -75,13 +77,13 @@ TEST_F(IconResolverTest, StandInLibraryFollowsTheIndexRules)
         EXPECT_EQ(standIn.extract(index, &large, nullptr), 0) << index;
         EXPECT_TRUE(large.isNull());
     }
-    EXPECT_EQ(StandInIconLibrary(m_dir.filePath(QStringLiteral("nowhere"))).extract(-1, nullptr, nullptr), 0);
+    EXPECT_EQ(StandInIconLibrary(m_dir.filePath(u"nowhere"_s)).extract(-1, nullptr, nullptr), 0);
 }
 
 TEST_F(IconResolverTest, StandInDrawingsStayOnThePixelGrid)
 {
     // Left half filled: at both sizes the edge must fall between two pixels, not blur across one.
-    const QString svg = m_dir.filePath(QStringLiteral("half.svg"));
+    const QString svg = m_dir.filePath(u"half.svg"_s);
     writeFile(svg, "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 32 32'>"
                    "<rect x='0' y='0' width='16' height='32' fill='#000000'/></svg>");
     for (const int size : {16, 32}) {
@@ -105,23 +107,28 @@ TEST_F(IconResolverTest, Shell32WithoutTheFileIsTheStandIn)
         EXPECT_EQ(large.pixel(16, 16), qRgb(0, 0, 255)) << path;
     }
     QImage large;
-    EXPECT_EQ(icons.extract(QStringLiteral("url.dll"), 0, &large, nullptr), 0);
-    EXPECT_EQ(icons.extract(QStringLiteral("shell32.dll.bak"), 0, &large, nullptr), 0);
-    EXPECT_EQ(icons.extract(QStringLiteral("myshell32.dll"), 0, &large, nullptr), 0);
+    EXPECT_EQ(icons.extract(u"url.dll"_s, 0, &large, nullptr), 0);
+    EXPECT_EQ(icons.extract(u"shell32.dll.bak"_s, 0, &large, nullptr), 0);
+    EXPECT_EQ(icons.extract(u"myshell32.dll"_s, 0, &large, nullptr), 0);
 }
 
 TEST_F(IconResolverTest, PrefixShell32WinsOverTheStandIn)
 {
     TestPeWriter pe(TestPeWriter::Bits::Pe32Plus);
     pe.addGroup(1, {TestIconData::dib(32, 32, qRgb(10, 20, 30))});
-    writeFile(prefix() + QStringLiteral("/drive_c/windows/system32/shell32.dll"), pe.build());
+    writeFile(prefix() + u"/drive_c/windows/system32/shell32.dll"_s, pe.build());
     IconResolver icons = resolver();
     QImage large;
-    EXPECT_EQ(icons.extract(QStringLiteral("SHELL32.DLL"), -1, nullptr, nullptr), 1);
-    ASSERT_EQ(icons.extract(QStringLiteral("SHELL32.DLL"), 0, &large, nullptr), 1);
+    EXPECT_EQ(icons.extract(u"SHELL32.DLL"_s, -1, nullptr, nullptr), 1);
+    ASSERT_EQ(icons.extract(u"SHELL32.DLL"_s, 0, &large, nullptr), 1);
     EXPECT_EQ(large.pixel(16, 16), qRgb(10, 20, 30));
-    EXPECT_TRUE(icons.resolve(QStringLiteral("C:\\WINDOWS\\system32\\shell32.dll")).endsWith(QStringLiteral("/system32/shell32.dll")));
-    EXPECT_EQ(icons.resolve(QStringLiteral("C:\\windows\\system32")), QString()) << "a folder is no icon file";
+    // Every spelling of the path finds the file parsed once.
+    for (const char* path :
+         {"shell32.dll", "C:\\windows\\system32\\SHELL32.dll", "%SystemRoot%\\system32\\shell32.dll"})
+        EXPECT_EQ(icons.extract(QString::fromLatin1(path), 0, nullptr, &large), 1) << path;
+    EXPECT_EQ(icons.extractor().files().parseCount(), 1);
+    EXPECT_TRUE(icons.resolve(u"C:\\WINDOWS\\system32\\shell32.dll"_s).endsWith(u"/system32/shell32.dll"_s));
+    EXPECT_EQ(icons.resolve(u"C:\\windows\\system32"_s), QString()) << "a folder is no icon file";
 }
 
 } // namespace

@@ -14,7 +14,9 @@
 // Damaged files must give fewer icons or none: never a crash, a hang or a huge allocation.
 namespace {
 
+using namespace Qt::StringLiterals;
 using D = TestIconData;
+using L = TestPeWriter::Layout;
 constexpr quint32 kSubdirectory = 0x80000000u;
 
 class MalformedIconFileTest : public ::testing::Test {
@@ -22,7 +24,7 @@ protected:
     QString write(const QByteArray& bytes)
     {
         // A new name each time: the extractor's caches must not hide what the file now holds.
-        const QString path = m_dir.filePath(QStringLiteral("file%1.dll").arg(m_files++));
+        const QString path = m_dir.filePath(u"file%1.dll"_s.arg(m_files++));
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
@@ -52,7 +54,7 @@ protected:
     static TestPeWriter twoGroups(TestPeWriter::Bits bits)
     {
         TestPeWriter pe(bits);
-        pe.addGroup(QStringLiteral("MAIN"), {D::dib(32, 32, qRgb(200, 0, 0)), D::dib(16, 4, qRgb(200, 0, 0))});
+        pe.addGroup(u"MAIN"_s, {D::dib(32, 32, qRgb(200, 0, 0)), D::dib(16, 4, qRgb(200, 0, 0))});
         pe.addGroup(7, {D::png(48, qRgb(0, 0, 200)), D::dib(16, 8, qRgb(0, 0, 200))});
         return pe;
     }
@@ -92,7 +94,7 @@ TEST_F(MalformedIconFileTest, TruncatedAnywhere)
 
 struct Damage {
     const char* name;
-    std::function<void(QByteArray&, const TestPeWriter::Layout&)> apply;
+    std::function<void(QByteArray&, const L&)> apply;
     int expectedCount; // -1: any count up to what the directory sizes allow
 };
 
@@ -111,65 +113,58 @@ TEST_P(DamagedPeTest, YieldsWhatIsLeft)
     }
 }
 
-// Offsets inside the resource section are relative to its start.
-qint64 relative(const TestPeWriter::Layout& layout, qint64 fileOffset)
+// Where the optional header's data directories start (PE32 and PE32+ differ).
+qint64 dataDirectories(const QByteArray& b, const L& l)
 {
-    return fileOffset - layout.root;
+    return l.optionalHeader + (quint8(b.at(l.optionalHeader + 1)) == 2 ? 112 : 96);
+}
+
+// The first group's language directory, relative to the resource section like every offset in it.
+quint32 firstLanguageDirectory(const QByteArray& b, const L& l)
+{
+    return D::get32(b, l.groupDirectory + 16 + 4) & ~kSubdirectory;
+}
+
+// Makes a resource directory claim 65535 named and 65535 numbered entries.
+void hugeCounts(QByteArray& b, qint64 directory)
+{
+    D::set16(b, directory + 12, 0xFFFF);
+    D::set16(b, directory + 14, 0xFFFF);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Damages, DamagedPeTest,
     ::testing::Values(
-        Damage{"HeaderOffsetPastTheEnd", [](QByteArray& b, const auto&) { D::set32(b, 0x3C, 0xFFFFFFF0u); }, 0},
-        Damage{"HeaderOffsetHighBit", [](QByteArray& b, const auto&) { D::set32(b, 0x3C, 0x80000000u); }, 0},
-        Damage{"HugeSectionCount", [](QByteArray& b, const auto& l) { D::set16(b, l.optionalHeader - 20 + 2, 0xFFFF); }, 2},
-        Damage{"HugeOptionalHeader", [](QByteArray& b, const auto& l) { D::set16(b, l.optionalHeader - 4, 0xFFFF); }, 0},
-        Damage{"NoDataDirectories",
-               [](QByteArray& b, const auto& l) {
-                   const bool plus = quint8(b.at(l.optionalHeader + 1)) == 2;
-                   D::set32(b, l.optionalHeader + (plus ? 108 : 92), 0);
-               },
-               0},
+        Damage{"HeaderOffsetPastTheEnd", [](QByteArray& b, const L&) { D::set32(b, 0x3C, 0xFFFFFFF0u); }, 0},
+        Damage{"HeaderOffsetHighBit", [](QByteArray& b, const L&) { D::set32(b, 0x3C, 0x80000000u); }, 0},
+        Damage{"HugeSectionCount", [](QByteArray& b, const L& l) { D::set16(b, l.optionalHeader - 20 + 2, 0xFFFF); }, 2},
+        Damage{"HugeOptionalHeader", [](QByteArray& b, const L& l) { D::set16(b, l.optionalHeader - 4, 0xFFFF); }, 0},
+        Damage{"NoDataDirectories", [](QByteArray& b, const L& l) { D::set32(b, dataDirectories(b, l) - 4, 0); }, 0},
         Damage{"ResourcesOutsideEverySection",
-               [](QByteArray& b, const auto& l) {
-                   const bool plus = quint8(b.at(l.optionalHeader + 1)) == 2;
-                   D::set32(b, l.optionalHeader + (plus ? 112 : 96) + 16, 0x7FFF0000u);
-               },
-               0},
-        Damage{"SectionDataPastTheEnd", [](QByteArray& b, const auto& l) { D::set32(b, l.sectionTable + 20, 0x7FFFFFF0u); }, 0},
-        Damage{"SectionDataHuge", [](QByteArray& b, const auto& l) { D::set32(b, l.sectionTable + 16, 0xFFFFFFFFu); }, 2},
-        Damage{"RootCountsHuge",
-               [](QByteArray& b, const auto& l) {
-                   D::set16(b, l.root + 12, 0xFFFF);
-                   D::set16(b, l.root + 14, 0xFFFF);
-               },
-               -1},
-        Damage{"GroupCountsHuge",
-               [](QByteArray& b, const auto& l) {
-                   D::set16(b, l.groupDirectory + 12, 0xFFFF);
-                   D::set16(b, l.groupDirectory + 14, 0xFFFF);
-               },
-               -1},
-        Damage{"GroupTypeIsTheRoot", [](QByteArray& b, const auto& l) { D::set32(b, l.root + 16 + 8 + 4, kSubdirectory); }, 2},
+               [](QByteArray& b, const L& l) { D::set32(b, dataDirectories(b, l) + 16, 0x7FFF0000u); }, 0},
+        Damage{"SectionDataPastTheEnd", [](QByteArray& b, const L& l) { D::set32(b, l.sectionTable + 20, 0x7FFFFFF0u); }, 0},
+        Damage{"SectionDataHuge", [](QByteArray& b, const L& l) { D::set32(b, l.sectionTable + 16, 0xFFFFFFFFu); }, 2},
+        Damage{"RootCountsHuge", [](QByteArray& b, const L& l) { hugeCounts(b, l.root); }, -1},
+        Damage{"GroupCountsHuge", [](QByteArray& b, const L& l) { hugeCounts(b, l.groupDirectory); }, -1},
+        Damage{"GroupTypeIsTheRoot", [](QByteArray& b, const L& l) { D::set32(b, l.root + 16 + 8 + 4, kSubdirectory); }, 2},
         Damage{"GroupIsItsOwnLanguageDirectory",
-               [](QByteArray& b, const auto& l) {
-                   D::set32(b, l.groupDirectory + 16 + 4, quint32(relative(l, l.groupDirectory)) | kSubdirectory);
+               [](QByteArray& b, const L& l) {
+                   D::set32(b, l.groupDirectory + 16 + 4, quint32(l.groupDirectory - l.root) | kSubdirectory);
                },
                2},
         Damage{"LanguageDirectoryLoops",
-               [](QByteArray& b, const auto& l) {
-                   const quint32 languageDir = D::get32(b, l.groupDirectory + 16 + 4) & ~kSubdirectory;
+               [](QByteArray& b, const L& l) {
+                   const quint32 languageDir = firstLanguageDirectory(b, l);
                    D::set32(b, l.root + languageDir + 16 + 4, languageDir | kSubdirectory);
                },
                2},
-        Damage{"GroupEntryCountHuge", [](QByteArray& b, const auto& l) { D::set16(b, l.firstGroupData + 4, 0xFFFF); }, 2},
-        Damage{"IconSizeHuge", [](QByteArray& b, const auto& l) { D::set32(b, l.firstIconEntry + 4, 0xFFFFFFFFu); }, 2},
-        Damage{"IconOutsideTheFile", [](QByteArray& b, const auto& l) { D::set32(b, l.firstIconEntry, 0x7FFFFF00u); }, 2},
+        Damage{"GroupEntryCountHuge", [](QByteArray& b, const L& l) { D::set16(b, l.firstGroupData + 4, 0xFFFF); }, 2},
+        Damage{"IconSizeHuge", [](QByteArray& b, const L& l) { D::set32(b, l.firstIconEntry + 4, 0xFFFFFFFFu); }, 2},
+        Damage{"IconOutsideTheFile", [](QByteArray& b, const L& l) { D::set32(b, l.firstIconEntry, 0x7FFFFF00u); }, 2},
         Damage{"GroupDataHuge",
-               [](QByteArray& b, const auto& l) {
-                   // The first group's data entry follows the language directories.
-                   const quint32 languageDir = D::get32(b, l.groupDirectory + 16 + 4) & ~kSubdirectory;
-                   const quint32 dataEntry = D::get32(b, l.root + languageDir + 16 + 4);
+               [](QByteArray& b, const L& l) {
+                   // The first group's data entry, which its language directory points to.
+                   const quint32 dataEntry = D::get32(b, l.root + firstLanguageDirectory(b, l) + 16 + 4);
                    D::set32(b, l.root + dataEntry + 4, 0xFFFFFFFFu);
                },
                2}),
@@ -227,13 +222,13 @@ TEST_F(MalformedIconFileTest, IcoDirectoryClaimingTooMuch)
 TEST_F(MalformedIconFileTest, SpecialFilesAreNotOpened)
 {
     // Opening a FIFO would block until a writer comes: it must be refused, not read.
-    const QString fifo = m_dir.filePath(QStringLiteral("pipe.ico"));
+    const QString fifo = m_dir.filePath(u"pipe.ico"_s);
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     IconExtractor extractor;
     QImage large;
     EXPECT_EQ(extractor.extract(fifo, -1, nullptr, nullptr), 0);
     EXPECT_EQ(extractor.extract(fifo, 0, &large, nullptr), 0);
-    EXPECT_EQ(extractor.extract(QStringLiteral("/dev/zero"), 0, &large, nullptr), 0);
+    EXPECT_EQ(extractor.extract(u"/dev/zero"_s, 0, &large, nullptr), 0);
 }
 
 } // namespace

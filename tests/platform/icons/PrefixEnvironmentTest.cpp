@@ -10,14 +10,16 @@
 
 namespace {
 
+using namespace Qt::StringLiterals;
+
 PrefixEnvironment sample()
 {
     PrefixEnvironment env;
-    env.set(QStringLiteral("SystemRoot"), QStringLiteral("C:\\windows"));
-    env.set(QStringLiteral("Outer"), QStringLiteral("%Inner%\\x"));
-    env.set(QStringLiteral("Inner"), QStringLiteral("%systemroot%"));
-    env.set(QStringLiteral("Loop"), QStringLiteral("a%Loop%"));
-    env.set(QStringLiteral("Empty"), QString());
+    env.set(u"SystemRoot"_s, u"C:\\windows"_s);
+    env.set(u"Outer"_s, u"%Inner%\\x"_s);
+    env.set(u"Inner"_s, u"%systemroot%"_s);
+    env.set(u"Loop"_s, u"a%Loop%"_s);
+    env.set(u"Empty"_s, QString());
     return env;
 }
 
@@ -44,13 +46,13 @@ TEST(PrefixEnvironmentTest, Expands)
 TEST(PrefixEnvironmentTest, RunawayValuesStop)
 {
     PrefixEnvironment env = sample();
-    const QString loop = env.expand(QStringLiteral("%Loop%"));
-    EXPECT_EQ(loop, QString(PrefixEnvironment::kMaxExpansionDepth, QLatin1Char('a')) + QStringLiteral("%Loop%"));
+    const QString loop = env.expand(u"%Loop%"_s);
+    EXPECT_EQ(loop, QString(PrefixEnvironment::kMaxExpansionDepth, QLatin1Char('a')) + u"%Loop%"_s);
 
     // Each level names the next a hundred times: without limits a hundred to the eighth substitutions.
     for (int level = 0; level < 8; ++level)
-        env.set(QStringLiteral("L%1").arg(level), QStringLiteral("%L%1%").arg(level + 1).repeated(100));
-    const QString bomb = env.expand(QStringLiteral("%L0%"));
+        env.set(u"L%1"_s.arg(level), u"%L%1%"_s.arg(level + 1).repeated(100));
+    const QString bomb = env.expand(u"%L0%"_s);
     EXPECT_LE(bomb.size(), PrefixEnvironment::kMaxExpandedLength);
 }
 
@@ -98,8 +100,8 @@ TEST(PrefixEnvironmentTest, WithoutRegistryOnlyTheSystemFolders)
 {
     Registry::setCurrent(nullptr);
     const PrefixEnvironment env = PrefixEnvironment::fromRegistry();
-    EXPECT_EQ(env.expand(QStringLiteral("%SystemRoot%|%windir%|%SystemDrive%|%ProgramFiles%")),
-              QStringLiteral("C:\\windows|C:\\windows|C:|%ProgramFiles%"));
+    EXPECT_EQ(env.expand(u"%SystemRoot%|%windir%|%SystemDrive%|%ProgramFiles%"_s),
+              u"C:\\windows|C:\\windows|C:|%ProgramFiles%"_s);
 }
 
 } // namespace

@@ -10,19 +10,22 @@ constexpr quint32 kSubdirectory = 0x80000000u;
 
 void align(QByteArray& bytes, int to)
 {
-    while (bytes.size() % to)
-        bytes.append(char(0));
+    bytes.append((to - bytes.size() % to) % to, char(0));
 }
 
 // An IMAGE_RESOURCE_DIRECTORY header for `named` name entries and `ids` ID entries.
 void directory(QByteArray& out, int named, int ids)
 {
-    D::put32(out, 0);
-    D::put32(out, 0);
-    D::put16(out, 0);
-    D::put16(out, 0);
+    out.append(12, char(0)); // characteristics, time stamp, version
     D::put16(out, quint16(named));
     D::put16(out, quint16(ids));
+}
+
+// Two 32-bit values: a directory entry (name or ID, offset) or half a data entry.
+void words(QByteArray& out, quint32 first, quint32 second)
+{
+    D::put32(out, first);
+    D::put32(out, second);
 }
 
 } // namespace
@@ -45,9 +48,11 @@ QByteArray TestPeWriter::resourceSection()
         return a.name.isEmpty() ? a.id < b.id : a.name < b.name;
     });
     int iconCount = 0;
-    for (const Group& group : m_groups)
+    int named = 0;
+    for (const Group& group : m_groups) {
         iconCount += int(group.images.size());
-    const int named = int(std::count_if(m_groups.cbegin(), m_groups.cend(), [](const Group& g) { return !g.name.isEmpty(); }));
+        named += group.name.isEmpty() ? 0 : 1;
+    }
     const int groupCount = int(m_groups.size());
 
     // Fixed-size parts first: directories, language directories, data entries; then names and data.
@@ -100,32 +105,25 @@ QByteArray TestPeWriter::resourceSection()
 
     QByteArray section;
     directory(section, 0, 2);
-    D::put32(section, 3);
-    D::put32(section, quint32(iconDir) | kSubdirectory);
-    D::put32(section, 14);
-    D::put32(section, quint32(groupDir) | kSubdirectory);
+    words(section, 3, quint32(iconDir) | kSubdirectory);   // RT_ICON
+    words(section, 14, quint32(groupDir) | kSubdirectory); // RT_GROUP_ICON
 
     directory(section, named, groupCount - named);
     for (int i = 0; i < groupCount; ++i) {
         const Group& group = m_groups.at(i);
-        D::put32(section, group.name.isEmpty() ? quint32(group.id) : quint32(nameOffsets.at(i)) | kSubdirectory);
-        D::put32(section, quint32(languages + 24 * i) | kSubdirectory);
+        words(section, group.name.isEmpty() ? quint32(group.id) : quint32(nameOffsets.at(i)) | kSubdirectory,
+             quint32(languages + 24 * i) | kSubdirectory);
     }
     directory(section, 0, iconCount);
-    for (int i = 0; i < iconCount; ++i) {
-        D::put32(section, quint32(i + 1));
-        D::put32(section, quint32(languages + 24 * (groupCount + i)) | kSubdirectory);
-    }
+    for (int i = 0; i < iconCount; ++i)
+        words(section, quint32(i + 1), quint32(languages + 24 * (groupCount + i)) | kSubdirectory);
     for (int i = 0; i < groupCount + iconCount; ++i) {
         directory(section, 0, 1);
-        D::put32(section, 0x409); // one language: en-US
-        D::put32(section, quint32(dataEntries + 16 * i));
+        words(section, 0x409, quint32(dataEntries + 16 * i)); // one language: en-US
     }
     for (const auto& [offset, size] : blobs) {
-        D::put32(section, kSectionRva + quint32(offset));
-        D::put32(section, quint32(size));
-        D::put32(section, 0);
-        D::put32(section, 0);
+        words(section, kSectionRva + quint32(offset), quint32(size));
+        words(section, 0, 0); // code page, reserved
     }
     section.append(nameBytes);
     section.append(data);
@@ -151,9 +149,7 @@ QByteArray TestPeWriter::build()
     file.append("PE", 2).append(2, char(0));
     D::put16(file, plus ? 0x8664 : 0x14C); // machine
     D::put16(file, 1);                     // sections
-    D::put32(file, 0);
-    D::put32(file, 0);
-    D::put32(file, 0);
+    file.append(12, char(0)); // time stamp, symbol table, symbol count
     D::put16(file, quint16(optionalSize));
     D::put16(file, 0x2102); // characteristics: executable DLL
     m_layout.optionalHeader = file.size();
@@ -167,10 +163,8 @@ QByteArray TestPeWriter::build()
 
     m_layout.sectionTable = file.size();
     file.append(".rsrc", 5).append(3, char(0));
-    D::put32(file, quint32(section.size())); // virtual size
-    D::put32(file, kSectionRva);
-    D::put32(file, quint32(section.size())); // raw size
-    D::put32(file, quint32(kSectionOffset));
+    words(file, quint32(section.size()), kSectionRva);           // virtual size and address
+    words(file, quint32(section.size()), quint32(kSectionOffset)); // raw size and offset
     file.append(QByteArray(16, 0));
     file.append(QByteArray(kSectionOffset - file.size(), 0));
     file.append(section);

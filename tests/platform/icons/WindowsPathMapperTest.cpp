@@ -12,6 +12,8 @@
 
 namespace {
 
+using namespace Qt::StringLiterals;
+
 class WindowsPathMapperTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -22,16 +24,16 @@ protected:
                                  "drive_c/tools/tool.dll", "drive_c/Same.txt", "drive_c/same.txt",
                                  "elsewhere/Data/E.ico"})
             touch(QString::fromLatin1(file));
-        QDir(prefix()).mkpath(QStringLiteral("dosdevices"));
-        link(QStringLiteral("../drive_c"), QStringLiteral("dosdevices/c:"));
-        link(m_dir.filePath(QStringLiteral("elsewhere")), QStringLiteral("dosdevices/e:"));
-        link(QStringLiteral("/"), QStringLiteral("dosdevices/z:"));
-        link(QStringLiteral("/dev/null"), QStringLiteral("dosdevices/d::")); // a raw device, not a drive
+        QDir(prefix()).mkpath(u"dosdevices"_s);
+        link(u"../drive_c"_s, u"dosdevices/c:"_s);
+        link(m_dir.filePath(u"elsewhere"_s), u"dosdevices/e:"_s);
+        link(u"/"_s, u"dosdevices/z:"_s);
+        link(u"/dev/null"_s, u"dosdevices/d::"_s); // a raw device, not a drive
 
-        m_environment.set(QStringLiteral("SystemRoot"), QStringLiteral("C:\\windows"));
-        m_environment.set(QStringLiteral("ProgramFiles"), QStringLiteral("C:\\Program Files"));
-        m_environment.set(QStringLiteral("AppDir"), QStringLiteral("%ProgramFiles%\\App"));
-        m_environment.set(QStringLiteral("PATH"), QStringLiteral("%SystemRoot%\\system32;;C:\\tools;relative\\dir"));
+        m_environment.set(u"SystemRoot"_s, u"C:\\windows"_s);
+        m_environment.set(u"ProgramFiles"_s, u"C:\\Program Files"_s);
+        m_environment.set(u"AppDir"_s, u"%ProgramFiles%\\App"_s);
+        m_environment.set(u"PATH"_s, u"%SystemRoot%\\system32;;C:\\tools;relative\\dir"_s);
     }
 
     QString prefix() const { return m_dir.path(); }
@@ -64,61 +66,56 @@ protected:
 
 TEST_F(WindowsPathMapperTest, MapsLikeAProgramInThePrefix)
 {
-    const QString shell32 = QStringLiteral("drive_c/windows/system32/Shell32.dll");
-    const QList<std::pair<const char*, QString>> cases{
-        {"C:\\windows\\system32\\shell32.dll", shell32},
-        {"c:\\WINDOWS\\SYSTEM32\\SHELL32.DLL", shell32},
-        {"C:/windows/system32/shell32.dll", shell32},
-        {"  C:\\windows\\\\system32\\shell32.dll ", shell32},
-        {"C:\\windows\\..\\windows\\.\\system32\\shell32.dll", shell32},
-        {"\\\\?\\C:\\windows\\system32\\shell32.dll", shell32},
-        {"%SystemRoot%\\system32\\shell32.dll", shell32},
-        {"%SYSTEMROOT%\\System32\\Shell32.dll", shell32},
-        {"\\windows\\notepad.exe", QStringLiteral("drive_c/windows/notepad.exe")},
-        {"%AppDir%\\app.ico", QStringLiteral("drive_c/Program Files/App/App.ico")},
-        {"E:\\data\\e.ico", QStringLiteral("elsewhere/Data/E.ico")},
+    const char* shell32 = "drive_c/windows/system32/Shell32.dll";
+    // Z: reaches the whole file system, and a Linux path is taken as it is.
+    const QString linuxPath = QFileInfo(m_dir.filePath(u"elsewhere/Data/E.ico"_s)).canonicalFilePath();
+    const QString throughZ = QString(u"Z:"_s + linuxPath).replace(u'/', u'\\');
+    const QList<std::pair<QString, const char*>> cases{
+        {u"C:\\windows\\system32\\shell32.dll"_s, shell32},
+        {u"c:\\WINDOWS\\SYSTEM32\\SHELL32.DLL"_s, shell32},
+        {u"C:/windows/system32/shell32.dll"_s, shell32},
+        {u"  C:\\windows\\\\system32\\shell32.dll "_s, shell32},
+        {u"C:\\windows\\..\\windows\\.\\system32\\shell32.dll"_s, shell32},
+        {u"\\\\?\\C:\\windows\\system32\\shell32.dll"_s, shell32},
+        {u"%SystemRoot%\\system32\\shell32.dll"_s, shell32},
+        {u"%SYSTEMROOT%\\System32\\Shell32.dll"_s, shell32},
+        {u"\\windows\\notepad.exe"_s, "drive_c/windows/notepad.exe"},
+        {u"%AppDir%\\app.ico"_s, "drive_c/Program Files/App/App.ico"},
+        {u"E:\\data\\e.ico"_s, "elsewhere/Data/E.ico"},
+        {throughZ, "elsewhere/Data/E.ico"},
+        {linuxPath, "elsewhere/Data/E.ico"},
+        {linuxPath + u".missing"_s, ""},
         // The exact name wins over one that differs in case only.
-        {"C:\\Same.txt", QStringLiteral("drive_c/Same.txt")},
-        {"C:\\same.txt", QStringLiteral("drive_c/same.txt")},
+        {u"C:\\Same.txt"_s, "drive_c/Same.txt"},
+        {u"C:\\same.txt"_s, "drive_c/same.txt"},
         // Bare names: system32, the 32-bit system folder, the Windows folder, then PATH.
-        {"SHELL32.DLL", shell32},
-        {"both.exe", QStringLiteral("drive_c/windows/system32/both.exe")},
-        {"only32.dll", QStringLiteral("drive_c/windows/syswow64/only32.dll")},
-        {"notepad.exe", QStringLiteral("drive_c/windows/notepad.exe")},
-        {"TOOL.dll", QStringLiteral("drive_c/tools/tool.dll")},
-        {"system32\\shell32.dll", shell32},
+        {u"SHELL32.DLL"_s, shell32},
+        {u"both.exe"_s, "drive_c/windows/system32/both.exe"},
+        {u"only32.dll"_s, "drive_c/windows/syswow64/only32.dll"},
+        {u"notepad.exe"_s, "drive_c/windows/notepad.exe"},
+        {u"TOOL.dll"_s, "drive_c/tools/tool.dll"},
+        {u"system32\\shell32.dll"_s, shell32},
         // A 32-bit program writing to system32 of a 64-bit prefix wrote to syswow64.
-        {"C:\\windows\\system32\\only32.dll", QStringLiteral("drive_c/windows/syswow64/only32.dll")},
+        {u"C:\\windows\\system32\\only32.dll"_s, "drive_c/windows/syswow64/only32.dll"},
         // Nothing there.
-        {"C:\\windows\\system32\\missing.dll", QString()},
-        {"missing.dll", QString()},
-        {"%Unknown%\\shell32.dll", QString()},
-        {"D:\\anything", QString()},
-        {"Q:\\windows\\notepad.exe", QString()},
-        {"\\\\server\\share\\shell32.dll", QString()},
-        {"C:\\windows\\notepad.exe\\more", QString()},
-        {"", QString()},
+        {u"C:\\windows\\system32\\missing.dll"_s, ""},
+        {u"missing.dll"_s, ""},
+        {u"%Unknown%\\shell32.dll"_s, ""},
+        {u"D:\\anything"_s, ""},
+        {u"Q:\\windows\\notepad.exe"_s, ""},
+        {u"\\\\server\\share\\shell32.dll"_s, ""},
+        {u"C:\\windows\\notepad.exe\\more"_s, ""},
+        {u""_s, ""},
     };
     for (const auto& [windowsPath, expected] : cases)
-        EXPECT_EQ(mapped(QString::fromLatin1(windowsPath)), expected) << windowsPath;
-}
-
-TEST_F(WindowsPathMapperTest, ReachesTheWholeFileSystemThroughZ)
-{
-    const QString target = QFileInfo(m_dir.filePath(QStringLiteral("elsewhere/Data/E.ico"))).canonicalFilePath();
-    QString windowsPath = QStringLiteral("Z:") + target;
-    windowsPath.replace(QLatin1Char('/'), QLatin1Char('\\'));
-    EXPECT_EQ(WindowsPathMapper(prefix(), m_environment).map(windowsPath), target);
-    // A Linux path is taken as it is.
-    EXPECT_EQ(WindowsPathMapper(prefix(), m_environment).map(target), target);
-    EXPECT_EQ(WindowsPathMapper(prefix(), m_environment).map(target + QStringLiteral(".missing")), QString());
+        EXPECT_EQ(mapped(windowsPath), QString::fromLatin1(expected)) << windowsPath.toStdString();
 }
 
 TEST_F(WindowsPathMapperTest, PrefixWithoutDosDevicesStillHasDriveC)
 {
-    QDir(m_dir.filePath(QStringLiteral("dosdevices"))).removeRecursively();
-    EXPECT_EQ(mapped(QStringLiteral("C:\\windows\\notepad.exe")), QStringLiteral("drive_c/windows/notepad.exe"));
-    EXPECT_EQ(mapped(QStringLiteral("E:\\data\\e.ico")), QString());
+    QDir(m_dir.filePath(u"dosdevices"_s)).removeRecursively();
+    EXPECT_EQ(mapped(u"C:\\windows\\notepad.exe"_s), u"drive_c/windows/notepad.exe"_s);
+    EXPECT_EQ(mapped(u"E:\\data\\e.ico"_s), QString());
 }
 
 } // namespace

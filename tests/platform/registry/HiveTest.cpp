@@ -1,13 +1,17 @@
 #include "platform/registry/HiveReader.h"
 #include "platform/registry/HiveWriter.h"
+#include "platform/registry/RegKeyHandle.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryApi.h"
 
+#include "tests/support/RegistryProbe.h"
 #include "tests/support/TestNames.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+
+using namespace Qt::StringLiterals;
 
 const QByteArray kHeader = "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n";
 
@@ -44,59 +48,51 @@ const QByteArray kWineFile = kHeader + R"(
   00,5c,00,4d,00,61,00,63,00,68,00,69,00,6e,00,65,00
 )";
 
+constexpr std::int64_t kNow = 0x1dd900000000000LL;
+
 std::shared_ptr<Hive> load(const QByteArray& text, QString* error = nullptr)
 {
-    HiveReader::Result result = HiveReader::read(text, QStringLiteral("system.reg"));
+    HiveReader::Result result = HiveReader::read(text, u"system.reg"_s);
     if (error)
         *error = result.error;
     return result.hive;
 }
 
-// Mounts a hive as HKEY_LOCAL_MACHINE of a fresh registry.
+// Mounts a hive as HKEY_LOCAL_MACHINE of a fresh registry, current while the object lives.
 class MountedHive {
 public:
     explicit MountedHive(std::shared_ptr<Hive> hive)
-        : m_hive(std::move(hive))
     {
-        m_registry.mountMachine(m_hive);
-        m_registry.setClock([] { return std::int64_t(0x1dd900000000000LL); });
+        m_registry.mountMachine(std::move(hive));
+        m_registry.setClock([] { return kNow; });
         Registry::setCurrent(&m_registry);
     }
     ~MountedHive() { Registry::setCurrent(nullptr); }
-    Registry& registry() { return m_registry; }
 
 private:
-    std::shared_ptr<Hive> m_hive;
     Registry m_registry;
 };
 
-QString queryText(HKEY root, const QString& path, const QString& name)
+LONG setText(const QString& path, const QString& name, const QString& text)
 {
-    HKEY key = 0;
-    if (RegOpenKeyEx(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return QStringLiteral("<no key>");
-    std::uint8_t buffer[1024];
-    DWORD size = sizeof buffer;
-    DWORD type = 0;
-    const LONG rc = RegQueryValueEx(key, name, nullptr, &type, buffer, &size);
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS ? regTextFromBytes(buffer, size) : QStringLiteral("<no value>");
+    RegKeyHandle key;
+    const LONG rc = RegOpenKeyEx(HKEY_CLASSES_ROOT, path, 0, KEY_ALL_ACCESS, key.out());
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    const QByteArray data = regTextBytes(text);
+    return RegSetValueEx(key.get(), name, 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(data.constData()),
+                         DWORD(data.size()));
 }
 
-TEST(Hive, UnchangedFileIsWrittenBackByteForByte)
+TEST(Hive, WineFileIsWrittenBackByteForByteEvenWithEveryKeyChanged)
 {
     auto hive = load(kWineFile);
     ASSERT_TRUE(hive);
     EXPECT_TRUE(hive->problems().isEmpty()) << hive->problems().join('\n').toStdString();
     EXPECT_EQ(HiveWriter::toBytes(*hive), kWineFile);
-}
 
-TEST(Hive, DecodingEveryKeyStillWritesTheSameBytes)
-{
-    // Changed keys are written as Wine writes them, so marking all of them changed must not alter
-    // a Wine-written file either.
-    auto hive = load(kWineFile);
-    ASSERT_TRUE(hive);
+    // Changed keys are written as Wine writes them, so decoding and marking all of them changed
+    // must not alter a Wine-written file either.
     std::vector<RegKey*> pending{hive->root().get()};
     while (!pending.empty()) {
         RegKey* key = pending.back();
@@ -116,60 +112,38 @@ TEST(Hive, OnlyTheChangedKeyDiffers)
     auto hive = load(kWineFile);
     ASSERT_TRUE(hive);
     MountedHive mounted(hive);
-    HKEY key = 0;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_CLASSES_ROOT, QStringLiteral(".txt"), 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-    const QByteArray data = regTextBytes(QStringLiteral("text/x-changed"));
-    ASSERT_EQ(RegSetValueEx(key, QStringLiteral("content type"), 0, REG_SZ,
-                            reinterpret_cast<const std::uint8_t*>(data.constData()), DWORD(data.size())),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
+    // Setting the stored value again is no change.
+    EXPECT_EQ(setText(u"txtfile"_s, QString(), u"Text Document"_s), ERROR_SUCCESS);
+    EXPECT_FALSE(hive->isDirty());
+    EXPECT_EQ(HiveWriter::toBytes(*hive), kWineFile);
 
+    ASSERT_EQ(setText(u".txt"_s, u"content type"_s, u"text/x-changed"_s), ERROR_SUCCESS);
     QByteArray expected = kWineFile;
     expected.replace("[Software\\\\Classes\\\\.txt] 1796572859\n#time=1dd859afc1305be\n@=\"txtfile\"\n"
                      "\"Content Type\"=\"text/plain\"",
                      "[Software\\\\Classes\\\\.txt] " +
-                         QByteArray::number(qint64((0x1dd900000000000LL - 116444736000000000LL) / 10000000)) +
+                         QByteArray::number(qint64((kNow - 116444736000000000LL) / 10000000)) +
                          "\n#time=1dd900000000000\n@=\"txtfile\"\n\"Content Type\"=\"text/x-changed\"");
     EXPECT_EQ(HiveWriter::toBytes(*hive), expected);
-}
-
-TEST(Hive, SettingTheStoredValueAgainChangesNothing)
-{
-    auto hive = load(kWineFile);
-    MountedHive mounted(hive);
-    HKEY key = 0;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_CLASSES_ROOT, QStringLiteral("txtfile"), 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-    const QByteArray data = regTextBytes(QStringLiteral("Text Document"));
-    EXPECT_EQ(RegSetValueEx(key, QString(), 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(data.constData()),
-                            DWORD(data.size())),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-    EXPECT_FALSE(hive->isDirty());
-    EXPECT_EQ(HiveWriter::toBytes(*hive), kWineFile);
 }
 
 TEST(Hive, ReadsValuesClassesAndLinks)
 {
     auto hive = load(kWineFile);
     MountedHive mounted(hive);
-    EXPECT_EQ(queryText(HKEY_CLASSES_ROOT, QStringLiteral(".TXT"), QString()), QStringLiteral("txtfile"));
-    EXPECT_EQ(queryText(HKEY_CLASSES_ROOT, QStringLiteral("txtfile\\shell\\open\\command"), QString()),
-              QStringLiteral("%SystemRoot%\\system32\\notepad.exe %1"));
-    EXPECT_EQ(queryText(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\T\\br]ack[et"), QStringLiteral("wide")),
-              QString::fromUtf16(u"\u4e2d\u6587"));
+    EXPECT_EQ(probe::text(u".TXT"_s), u"txtfile"_s);
+    EXPECT_EQ(probe::text(u"txtfile\\shell\\open\\command"_s), u"%SystemRoot%\\system32\\notepad.exe %1"_s);
+    EXPECT_EQ(probe::text(u"Software\\T\\br]ack[et"_s, u"wide"_s, HKEY_LOCAL_MACHINE), u"\u4e2d\u6587"_s);
 
-    HKEY key = 0;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\T\\br]ack[et"), 0, KEY_READ, &key),
-              ERROR_SUCCESS);
+    RegKeyHandle key;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, u"Software\\T\\br]ack[et"_s, 0, KEY_READ, key.out()), ERROR_SUCCESS);
     QString className;
     DWORD classChars = 100;
-    ASSERT_EQ(RegQueryInfoKey(key, &className, &classChars, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    ASSERT_EQ(RegQueryInfoKey(key.get(), &className, &classChars, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                               nullptr, nullptr, nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(className, QStringLiteral("My \"Class\""));
-    RegCloseKey(key);
-    const RegKey::Ptr link = hive->root()->child(QStringLiteral("Software"))->child(QStringLiteral("Wow6432Node"))
-                                 ->child(QStringLiteral("Classes"));
+    EXPECT_EQ(className, u"My \"Class\""_s);
+    const RegKey::Ptr link = hive->root()->child(u"Software")->child(u"Wow6432Node")->child(u"Classes");
     ASSERT_TRUE(link);
     EXPECT_TRUE(link->isLink());
 }
@@ -190,12 +164,12 @@ TEST(Hive, SectionsInAnyOrderMergeAndParentsAreImplied)
     auto hive = load(text);
     ASSERT_TRUE(hive);
     EXPECT_TRUE(hive->problems().isEmpty());
-    const RegKey::Ptr a = hive->root()->child(QStringLiteral("A"));
+    const RegKey::Ptr a = hive->root()->child(u"A");
     ASSERT_TRUE(a);
-    EXPECT_EQ(a->name(), QStringLiteral("a")); // the first spelling stays
+    EXPECT_EQ(a->name(), u"a"_s); // the first spelling stays
     ASSERT_EQ(a->values().size(), 2u);
-    EXPECT_EQ(a->value(QStringLiteral("k"))->data, QByteArray("s\0e\0c\0o\0n\0d\0\0\0", 14));
-    ASSERT_TRUE(hive->root()->child(QStringLiteral("b")));
+    EXPECT_EQ(a->value(u"k")->data, QByteArray("s\0e\0c\0o\0n\0d\0\0\0", 14));
+    ASSERT_TRUE(hive->root()->child(u"b"));
     // Written back sorted, the merged key as one section.
     const QByteArray written = HiveWriter::toBytes(*hive);
     EXPECT_LT(written.indexOf("[a] 2"), written.indexOf("[B\\\\C] 1"));
@@ -205,7 +179,7 @@ TEST(Hive, SectionsInAnyOrderMergeAndParentsAreImplied)
 
 TEST(Hive, EnumerationFollowsWinesOrder)
 {
-    const QByteArray text = kHeader + R"(
+    auto hive = load(kHeader + R"(
 [K\\~t] 1
 [K\\Z] 1
 [K\\b] 1
@@ -216,22 +190,11 @@ TEST(Hive, EnumerationFollowsWinesOrder)
 [K\\\[x\]] 1
 [K\\0] 1
 [K\\\xe9t\xe9] 1
-)";
-    auto hive = load(text);
+)");
     ASSERT_TRUE(hive);
     MountedHive mounted(hive);
-    HKEY key = 0;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, QStringLiteral("K"), 0, KEY_READ, &key), ERROR_SUCCESS);
-    QStringList names;
-    QString name;
-    for (DWORD i = 0;; ++i) {
-        DWORD chars = 260;
-        if (RegEnumKeyEx(key, i, &name, &chars) != ERROR_SUCCESS)
-            break;
-        names << name;
-    }
-    RegCloseKey(key);
-    EXPECT_EQ(names, (QStringList{"0", "[x]", "_x", "A", "a_b", "ab", "b", "Z", "~t", QString::fromUtf16(u"\u00e9t\u00e9")}));
+    EXPECT_EQ(probe::subkeys(u"K"_s, HKEY_LOCAL_MACHINE),
+              (QStringList{"0", "[x]", "_x", "A", "a_b", "ab", "b", "Z", "~t", u"\u00e9t\u00e9"_s}));
 }
 
 struct BadInput {
@@ -242,22 +205,19 @@ struct BadInput {
 
 class BadInputTest : public ::testing::TestWithParam<BadInput> {};
 
-TEST_P(BadInputTest, IsReportedWithFileAndLineAndKeptVerbatim)
+TEST_P(BadInputTest, IsReportedWithFileAndLine)
 {
     const BadInput& c = GetParam();
     auto hive = load(c.text);
     ASSERT_TRUE(hive);
     ASSERT_FALSE(hive->problems().isEmpty()) << c.label;
-    EXPECT_TRUE(hive->problems().first().startsWith(QStringLiteral("system.reg:%1: ").arg(c.line)))
+    EXPECT_TRUE(hive->problems().first().startsWith(u"system.reg:%1: "_s.arg(c.line)))
         << hive->problems().first().toStdString();
 }
 
 QByteArray deepKey(int levels)
 {
-    QByteArray path = "[K";
-    for (int i = 1; i < levels; ++i)
-        path += "\\\\K";
-    return path + "] 1\n";
+    return "[K" + QByteArray("\\\\K").repeated(levels - 1) + "] 1\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -281,7 +241,7 @@ TEST(Hive, MissingHeaderIsRefused)
 {
     QString error;
     EXPECT_FALSE(load("[A] 1\n\"x\"=\"y\"\n", &error));
-    EXPECT_TRUE(error.startsWith(QStringLiteral("system.reg:1: "))) << error.toStdString();
+    EXPECT_TRUE(error.startsWith(u"system.reg:1: "_s)) << error.toStdString();
     EXPECT_FALSE(load(QByteArray(), &error));
     EXPECT_FALSE(load("WINE REGISTRY Version 1\n", &error));
 }
@@ -302,7 +262,7 @@ TEST(Hive, MalformedLinesStayInTheTextForNothingIsSaved)
     ASSERT_TRUE(hive);
     EXPECT_EQ(hive->problems().size(), 1);
     EXPECT_EQ(HiveWriter::toBytes(*hive), text);
-    EXPECT_TRUE(hive->root()->child(QStringLiteral("A"))->value(QStringLiteral("good")));
+    EXPECT_TRUE(hive->root()->child(u"A")->value(u"good"));
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 #include "platform/registry/PrefixLocator.h"
 #include "platform/registry/PrefixStore.h"
+#include "platform/registry/RegKeyHandle.h"
 #include "platform/registry/RegistryApi.h"
 #include "platform/registry/RegistryBatch.h"
 #include "tests/support/FullDiskFile.h"
+#include "tests/support/RegistryProbe.h"
 #include "tests/support/TestPrefix.h"
 
 #include <QDir>
@@ -19,6 +21,8 @@
 
 namespace {
 
+using namespace Qt::StringLiterals;
+
 const QByteArray kSections = R"(
 [Software\\Classes\\.txt] 1796572859
 #time=1dd859afc1305be
@@ -31,55 +35,58 @@ const QByteArray kSections = R"(
 
 LONG setDefault(const QString& path, const QString& text)
 {
-    HKEY key = 0;
-    LONG rc = RegCreateKeyEx(HKEY_CLASSES_ROOT, path, 0, QString(), 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegKeyHandle key;
+    const LONG rc =
+        RegCreateKeyEx(HKEY_CLASSES_ROOT, path, 0, QString(), 0, KEY_ALL_ACCESS, nullptr, key.out(), nullptr);
     if (rc != ERROR_SUCCESS)
         return rc;
     const QByteArray data = regTextBytes(text);
-    rc = RegSetValueEx(key, QString(), 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(data.constData()),
-                       DWORD(data.size()));
-    RegCloseKey(key);
-    return rc;
+    return RegSetValueEx(key.get(), QString(), 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(data.constData()),
+                         DWORD(data.size()));
 }
 
-quint64 inodeOf(const QString& path)
-{
-    struct stat st {};
-    ::stat(QFile::encodeName(path).constData(), &st);
-    return st.st_ino;
-}
+// A prefix of two keys in system.reg.
+class PrefixStoreTest : public ::testing::Test {
+protected:
+    QString systemPath() const { return prefix.filePath(u"system.reg"_s); }
+    QByteArray systemReg() const { return prefix.readFile(u"system.reg"_s); }
+    quint64 systemInode() const
+    {
+        struct stat st {};
+        ::stat(QFile::encodeName(systemPath()).constData(), &st);
+        return st.st_ino;
+    }
+    // Files in the prefix folder: system.reg and user.reg unless something was left behind.
+    qsizetype fileCount() const { return QDir(prefix.path()).entryList(QDir::Files).size(); }
 
-TEST(PrefixStore, SavesAtomicallyAndReadsBackNextRun)
+    TestPrefix prefix {kSections};
+};
+
+TEST_F(PrefixStoreTest, SavesAtomicallyAndReadsBackNextRun)
 {
-    TestPrefix prefix(kSections);
     prefix.open();
-    const quint64 before = inodeOf(prefix.filePath(QStringLiteral("system.reg")));
+    const quint64 before = systemInode();
     {
         RegistryBatch batch;
-        ASSERT_EQ(setDefault(QStringLiteral(".log"), QStringLiteral("txtfile")), ERROR_SUCCESS);
+        ASSERT_EQ(setDefault(u".log"_s, u"txtfile"_s), ERROR_SUCCESS);
     }
-    EXPECT_NE(inodeOf(prefix.filePath(QStringLiteral("system.reg"))), before); // a new file, renamed over
-    EXPECT_TRUE(prefix.readFile(QStringLiteral("system.reg")).contains("[Software\\\\Classes\\\\.log]"));
-    // No temporary files are left behind.
-    EXPECT_EQ(QDir(prefix.path()).entryList(QDir::Files).size(), 2);
+    EXPECT_NE(systemInode(), before); // a new file, renamed over
+    EXPECT_TRUE(systemReg().contains("[Software\\\\Classes\\\\.log]"));
+    EXPECT_EQ(fileCount(), 2) << "no temporary files are left behind";
 
     prefix.reopen();
-    HKEY key = 0;
-    EXPECT_EQ(RegOpenKeyEx(HKEY_CLASSES_ROOT, QStringLiteral(".LOG"), 0, KEY_READ, &key), ERROR_SUCCESS);
-    RegCloseKey(key);
+    EXPECT_TRUE(probe::keyExists(u".LOG"_s));
 }
 
-TEST(PrefixStore, KeepsTheLastFewBackups)
+TEST_F(PrefixStoreTest, KeepsTheLastFewBackups)
 {
-    TestPrefix prefix(kSections);
-    const QByteArray original = prefix.readFile(QStringLiteral("system.reg"));
+    const QByteArray original = systemReg();
     QTemporaryDir backups;
     for (int run = 0; run < PrefixStore::kBackupsKept + 3; ++run) {
-        PrefixStore& store = prefix.open();
-        store.setBackupDir(backups.path());
+        prefix.open().setBackupDir(backups.path());
         // Several saves in one run make one backup.
-        setDefault(QStringLiteral(".a%1").arg(run), QStringLiteral("x"));
-        setDefault(QStringLiteral(".b%1").arg(run), QStringLiteral("x"));
+        setDefault(u".a%1"_s.arg(run), u"x"_s);
+        setDefault(u".b%1"_s.arg(run), u"x"_s);
         if (run == 0) {
             const QStringList first = QDir(backups.path()).entryList(QDir::Files);
             ASSERT_EQ(first.size(), 1);
@@ -92,141 +99,128 @@ TEST(PrefixStore, KeepsTheLastFewBackups)
     EXPECT_EQ(QDir(backups.path()).entryList(QDir::Files).size(), PrefixStore::kBackupsKept);
 }
 
-TEST(PrefixStore, DoesNotClobberAFileChangedByAnotherProgram)
+TEST_F(PrefixStoreTest, DoesNotClobberAFileChangedByAnotherProgram)
 {
-    TestPrefix prefix(kSections);
     PrefixStore& store = prefix.open();
     QString reported;
     store.setSaveFailureHandler([&](const QString& message) { reported = message; });
     const QByteArray theirs = TestPrefix::systemHeader() + "\n[Software\\\\Classes\\\\.theirs] 1\n";
-    prefix.writeFile(QStringLiteral("system.reg"), theirs);
+    prefix.writeFile(u"system.reg"_s, theirs);
 
-    ASSERT_EQ(setDefault(QStringLiteral(".mine"), QStringLiteral("x")), ERROR_SUCCESS);
-    EXPECT_EQ(prefix.readFile(QStringLiteral("system.reg")), theirs);
-    EXPECT_TRUE(reported.contains(QStringLiteral("changed by another program"))) << reported.toStdString();
+    ASSERT_EQ(setDefault(u".mine"_s, u"x"_s), ERROR_SUCCESS);
+    EXPECT_EQ(systemReg(), theirs);
+    EXPECT_TRUE(reported.contains(u"changed by another program"_s)) << reported.toStdString();
     EXPECT_FALSE(store.save());
 }
 
-TEST(PrefixStore, ARunningWineServerMakesItReadOnly)
+TEST_F(PrefixStoreTest, ARunningWineServerMakesItReadOnly)
 {
-    TestPrefix prefix(kSections);
     PrefixStore store(prefix.path());
     store.setServerProbe([](const QString&) { return WineServerProbe::Status{true, 4242, QString()}; });
     QString error;
     ASSERT_TRUE(store.open(error));
     EXPECT_TRUE(store.isReadOnly());
-    EXPECT_TRUE(store.readOnlyReason().contains(QStringLiteral("wineserver -k")));
-    EXPECT_TRUE(store.readOnlyReason().contains(QStringLiteral("4242")));
+    EXPECT_TRUE(store.readOnlyReason().contains(u"wineserver -k"_s));
+    EXPECT_TRUE(store.readOnlyReason().contains(u"4242"_s));
     Registry::setCurrent(&store.registry());
-    EXPECT_EQ(setDefault(QStringLiteral(".x"), QStringLiteral("y")), ERROR_ACCESS_DENIED);
-    Registry::setCurrent(nullptr);
+    EXPECT_EQ(setDefault(u".x"_s, u"y"_s), ERROR_ACCESS_DENIED);
 }
 
-TEST(PrefixStore, AServerStartedAfterLoadingStopsTheSave)
+TEST_F(PrefixStoreTest, AServerStartedAfterLoadingStopsTheSave)
 {
-    TestPrefix prefix(kSections);
     PrefixStore& store = prefix.open();
     bool running = false;
     store.setServerProbe([&](const QString&) { return WineServerProbe::Status{running, 77, QString()}; });
-    const QByteArray before = prefix.readFile(QStringLiteral("system.reg"));
+    const QByteArray before = systemReg();
     running = true;
-    ASSERT_EQ(setDefault(QStringLiteral(".x"), QStringLiteral("y")), ERROR_SUCCESS);
-    EXPECT_EQ(prefix.readFile(QStringLiteral("system.reg")), before);
-    EXPECT_TRUE(store.lastError().contains(QStringLiteral("Wine started running")));
+    ASSERT_EQ(setDefault(u".x"_s, u"y"_s), ERROR_SUCCESS);
+    EXPECT_EQ(systemReg(), before);
+    EXPECT_TRUE(store.lastError().contains(u"Wine started running"_s));
     running = false;
     EXPECT_TRUE(store.save()); // the change was kept in memory and goes out once Wine is gone
-    EXPECT_TRUE(prefix.readFile(QStringLiteral("system.reg")).contains(".x]"));
+    EXPECT_TRUE(systemReg().contains(".x]"));
 }
 
-TEST(PrefixStore, AFullDiskLeavesTheOldFile)
+TEST_F(PrefixStoreTest, AFullDiskLeavesTheOldFile)
 {
-    TestPrefix prefix(kSections);
     PrefixStore& store = prefix.open();
     store.setSaveFileFactory([](const QString& path) { return std::make_unique<FullDiskFile>(path, 10); });
-    const QByteArray before = prefix.readFile(QStringLiteral("system.reg"));
+    const QByteArray before = systemReg();
     {
         RegistryBatch batch;
-        setDefault(QStringLiteral(".big"), QString(5000, u'x'));
+        setDefault(u".big"_s, QString(5000, u'x'));
         EXPECT_FALSE(batch.commit());
     }
-    EXPECT_EQ(prefix.readFile(QStringLiteral("system.reg")), before);
-    EXPECT_TRUE(store.lastError().contains(QStringLiteral("No space left on device"))) << store.lastError().toStdString();
-    EXPECT_EQ(QDir(prefix.path()).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(systemReg(), before);
+    EXPECT_TRUE(store.lastError().contains(u"No space left on device"_s)) << store.lastError().toStdString();
+    EXPECT_EQ(fileCount(), 2);
 }
 
-TEST(PrefixStore, ProblemsInAFileMakeItReadOnlyAndNamed)
+TEST_F(PrefixStoreTest, ProblemsInAFileMakeItReadOnlyAndNamed)
 {
-    TestPrefix prefix(kSections + "\n[Software\\\\Classes\\\\bad] 1\n\"x\"=hex: 01\n");
+    prefix.writeFile(u"system.reg"_s,
+                     TestPrefix::systemHeader() + kSections + "\n[Software\\\\Classes\\\\bad] 1\n\"x\"=hex: 01\n");
     PrefixStore& store = prefix.open();
     EXPECT_TRUE(store.isReadOnly());
-    EXPECT_TRUE(store.readOnlyReason().contains(prefix.filePath(QStringLiteral("system.reg")) + QStringLiteral(":15:")))
-        << store.readOnlyReason().toStdString();
-    const QByteArray before = prefix.readFile(QStringLiteral("system.reg"));
-    EXPECT_EQ(setDefault(QStringLiteral(".x"), QStringLiteral("y")), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(prefix.readFile(QStringLiteral("system.reg")), before);
+    EXPECT_TRUE(store.readOnlyReason().contains(systemPath() + u":15:"_s)) << store.readOnlyReason().toStdString();
+    const QByteArray before = systemReg();
+    EXPECT_EQ(setDefault(u".x"_s, u"y"_s), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(systemReg(), before);
 }
 
-TEST(PrefixStore, UnusablePrefixesAreRefusedWithAReason)
+TEST_F(PrefixStoreTest, UnusablePrefixesAreRefusedWithAReason)
 {
     QTemporaryDir empty;
     QString error;
-    PrefixStore missing(empty.filePath(QStringLiteral("nope")));
-    EXPECT_FALSE(missing.open(error));
-    EXPECT_TRUE(error.contains(QStringLiteral("does not exist")));
+    EXPECT_FALSE(PrefixStore(empty.filePath(u"nope"_s)).open(error));
+    EXPECT_TRUE(error.contains(u"does not exist"_s));
 
-    PrefixStore noSystem(empty.path());
-    EXPECT_FALSE(noSystem.open(error));
-    EXPECT_TRUE(error.contains(QStringLiteral("has no system.reg")));
+    EXPECT_FALSE(PrefixStore(empty.path()).open(error));
+    EXPECT_TRUE(error.contains(u"has no system.reg"_s));
 
-    QFile::link(empty.filePath(QStringLiteral("elsewhere.reg")), empty.filePath(QStringLiteral("system.reg")));
-    PrefixStore dangling(empty.path());
-    EXPECT_FALSE(dangling.open(error));
-    EXPECT_TRUE(error.contains(QStringLiteral("symbolic link")));
+    QFile::link(empty.filePath(u"elsewhere.reg"_s), empty.filePath(u"system.reg"_s));
+    EXPECT_FALSE(PrefixStore(empty.path()).open(error));
+    EXPECT_TRUE(error.contains(u"symbolic link"_s));
 
-    TestPrefix notRegistry;
-    notRegistry.writeFile(QStringLiteral("system.reg"), "hello\n");
-    PrefixStore garbage(notRegistry.path());
-    EXPECT_FALSE(garbage.open(error));
-    EXPECT_TRUE(error.contains(QStringLiteral("system.reg:1:")));
+    prefix.writeFile(u"system.reg"_s, "hello\n");
+    EXPECT_FALSE(PrefixStore(prefix.path()).open(error));
+    EXPECT_TRUE(error.contains(u"system.reg:1:"_s));
 }
 
-TEST(PrefixStore, SymlinkedHiveIsWrittenThroughItsLink)
+TEST_F(PrefixStoreTest, SymlinkedHiveIsWrittenThroughItsLink)
 {
-    TestPrefix prefix(kSections);
     QTemporaryDir elsewhere;
-    const QString target = elsewhere.filePath(QStringLiteral("real-system.reg"));
-    ASSERT_TRUE(QFile::rename(prefix.filePath(QStringLiteral("system.reg")), target));
-    ASSERT_TRUE(QFile::link(target, prefix.filePath(QStringLiteral("system.reg"))));
+    const QString target = elsewhere.filePath(u"real-system.reg"_s);
+    ASSERT_TRUE(QFile::rename(systemPath(), target));
+    ASSERT_TRUE(QFile::link(target, systemPath()));
     prefix.open();
-    ASSERT_EQ(setDefault(QStringLiteral(".linked"), QStringLiteral("x")), ERROR_SUCCESS);
-    EXPECT_TRUE(QFileInfo(prefix.filePath(QStringLiteral("system.reg"))).isSymLink());
+    ASSERT_EQ(setDefault(u".linked"_s, u"x"_s), ERROR_SUCCESS);
+    EXPECT_TRUE(QFileInfo(systemPath()).isSymLink());
     QFile real(target);
     ASSERT_TRUE(real.open(QIODevice::ReadOnly));
     EXPECT_TRUE(real.readAll().contains(".linked]"));
 }
 
-TEST(PrefixStore, MissingUserHiveIsCreatedOnlyWhenChanged)
+TEST_F(PrefixStoreTest, MissingUserHiveIsCreatedOnlyWhenChanged)
 {
-    TestPrefix prefix(kSections);
-    QFile::remove(prefix.filePath(QStringLiteral("user.reg")));
+    QFile::remove(prefix.filePath(u"user.reg"_s));
     prefix.open();
-    setDefault(QStringLiteral(".x"), QStringLiteral("y"));
-    EXPECT_FALSE(QFileInfo::exists(prefix.filePath(QStringLiteral("user.reg"))));
+    setDefault(u".x"_s, u"y"_s);
+    EXPECT_FALSE(QFileInfo::exists(prefix.filePath(u"user.reg"_s)));
     HKEY key = 0;
-    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, QStringLiteral("Software\\Varnook"), 0, QString(), 0, KEY_ALL_ACCESS,
-                             nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, u"Software\\Varnook"_s, 0, QString(), 0, KEY_ALL_ACCESS, nullptr, &key,
+                             nullptr),
               ERROR_SUCCESS);
     RegCloseKey(key);
-    EXPECT_TRUE(prefix.readFile(QStringLiteral("user.reg")).startsWith(TestPrefix::userHeader()));
+    EXPECT_TRUE(prefix.readFile(u"user.reg"_s).startsWith(TestPrefix::userHeader()));
 }
 
-TEST(PrefixStore, ReadOnlyFolderIsOpenedReadOnly)
+TEST_F(PrefixStoreTest, ReadOnlyFolderIsOpenedReadOnly)
 {
     // Root may write anywhere, so look at the folder as an ordinary user would, in a child process.
-    TestPrefix prefix(kSections);
     ::chmod(QFile::encodeName(prefix.path()).constData(), 0555);
-    ::chmod(QFile::encodeName(prefix.filePath(QStringLiteral("system.reg"))).constData(), 0444);
-    ::chmod(QFile::encodeName(prefix.filePath(QStringLiteral("user.reg"))).constData(), 0444);
+    ::chmod(QFile::encodeName(systemPath()).constData(), 0444);
+    ::chmod(QFile::encodeName(prefix.filePath(u"user.reg"_s)).constData(), 0444);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -237,7 +231,7 @@ TEST(PrefixStore, ReadOnlyFolderIsOpenedReadOnly)
         QString error;
         if (!store.open(error))
             ::_exit(4);
-        ::_exit(store.isReadOnly() && store.readOnlyReason().contains(QStringLiteral("read-only")) ? 0 : 5);
+        ::_exit(store.isReadOnly() && store.readOnlyReason().contains(u"read-only"_s) ? 0 : 5);
     }
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -250,36 +244,36 @@ TEST(PrefixLocator, ChoosesTheVariableThenHomeWineThenItsOwn)
 {
     QTemporaryDir home;
     QProcessEnvironment env;
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+    env.insert(u"HOME"_s, home.path());
+    env.insert(u"XDG_DATA_HOME"_s, home.filePath(u"data"_s));
     EXPECT_EQ(PrefixLocator::choose(env).kind, PrefixLocator::Kind::OwnPrefix);
-    EXPECT_EQ(PrefixLocator::choose(env).path, home.filePath(QStringLiteral("data/Varnook2/prefix")));
+    EXPECT_EQ(PrefixLocator::choose(env).path, home.filePath(u"data/Varnook2/prefix"_s));
 
-    QDir(home.path()).mkpath(QStringLiteral(".wine"));
+    QDir(home.path()).mkpath(u".wine"_s);
     EXPECT_EQ(PrefixLocator::choose(env).kind, PrefixLocator::Kind::OwnPrefix); // no system.reg yet
-    QFile reg(home.filePath(QStringLiteral(".wine/system.reg")));
+    QFile reg(home.filePath(u".wine/system.reg"_s));
     ASSERT_TRUE(reg.open(QIODevice::WriteOnly));
     reg.close();
     EXPECT_EQ(PrefixLocator::choose(env).kind, PrefixLocator::Kind::HomeWine);
 
-    env.insert(QStringLiteral("WINEPREFIX"), QStringLiteral("/somewhere/prefix"));
-    EXPECT_EQ(PrefixLocator::choose(env).path, QStringLiteral("/somewhere/prefix"));
+    env.insert(u"WINEPREFIX"_s, u"/somewhere/prefix"_s);
+    EXPECT_EQ(PrefixLocator::choose(env).path, u"/somewhere/prefix"_s);
     EXPECT_EQ(PrefixLocator::choose(env).kind, PrefixLocator::Kind::WinePrefixVariable);
 }
 
 TEST(PrefixLocator, OwnPrefixComesFromTheSampleAndOpens)
 {
     QTemporaryDir data;
-    const QString path = data.filePath(QStringLiteral("Varnook2/prefix"));
+    const QString path = data.filePath(u"Varnook2/prefix"_s);
     QString error;
     ASSERT_TRUE(PrefixLocator::ensureOwnPrefix(path, error)) << error.toStdString();
-    EXPECT_TRUE(QFileInfo(path + QStringLiteral("/dosdevices/c:")).isSymLink());
+    EXPECT_TRUE(QFileInfo(path + u"/dosdevices/c:"_s).isSymLink());
     PrefixStore store(path);
     store.setServerProbe([](const QString&) { return WineServerProbe::Status{}; });
     ASSERT_TRUE(store.open(error)) << error.toStdString();
     EXPECT_FALSE(store.isReadOnly()) << store.readOnlyReason().toStdString();
     // A second call leaves an existing prefix alone.
-    QFile sys(path + QStringLiteral("/system.reg"));
+    QFile sys(path + u"/system.reg"_s);
     ASSERT_TRUE(sys.open(QIODevice::Append));
     sys.write("\n[Mine] 1\n");
     sys.close();

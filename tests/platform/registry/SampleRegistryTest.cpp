@@ -5,118 +5,34 @@
 
 #include "platform/registry/HiveReader.h"
 #include "platform/registry/HiveWriter.h"
+#include "platform/registry/RegKeyHandle.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryApi.h"
+#include "tests/support/RegistryProbe.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QMap>
 #include <QSet>
-#include <QString>
-#include <QStringList>
 
-#include <memory>
-#include <optional>
 #include <ostream>
 #include <vector>
 
 namespace {
 
-QByteArray readSample(const QString& name)
+using namespace Qt::StringLiterals;
+
+QByteArray readSample(const char* name)
 {
-    QFile file(QStringLiteral(":/sample/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    QFile file(u":/sample/"_s + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-std::shared_ptr<Hive> loadSample(const QString& name)
+std::shared_ptr<Hive> loadSample(const char* name)
 {
-    const QByteArray text = readSample(name);
-    if (text.isEmpty())
-        return nullptr;
-    return HiveReader::read(text, name).hive;
+    return HiveReader::read(readSample(name), QString::fromLatin1(name)).hive;
 }
-
-// Read access to a mounted registry through the same calls the records make.
-class Reader {
-public:
-    explicit Reader(Registry& registry)
-        : m_registry(registry)
-    {
-    }
-
-    bool exists(HKEY root, const QString& path) const
-    {
-        HKEY key = 0;
-        if (m_registry.RegOpenKeyEx(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
-        m_registry.RegCloseKey(key);
-        return true;
-    }
-
-    // The value's type and text; nothing when the key or the value is missing.
-    std::optional<std::pair<DWORD, QString>> value(HKEY root, const QString& path, const QString& name = {}) const
-    {
-        HKEY key = 0;
-        if (m_registry.RegOpenKeyEx(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return std::nullopt;
-        DWORD type = 0;
-        DWORD size = 0;
-        LONG rc = m_registry.RegQueryValueEx(key, name, nullptr, &type, nullptr, &size);
-        std::vector<std::uint8_t> data(size);
-        if (rc == ERROR_SUCCESS)
-            rc = m_registry.RegQueryValueEx(key, name, nullptr, &type, data.data(), &size);
-        m_registry.RegCloseKey(key);
-        if (rc != ERROR_SUCCESS)
-            return std::nullopt;
-        return std::make_pair(type, regTextFromBytes(data.data(), size));
-    }
-
-    QString text(HKEY root, const QString& path, const QString& name = {}) const
-    {
-        const auto v = value(root, path, name);
-        return v ? v->second : QString();
-    }
-
-    QStringList subkeys(HKEY root, const QString& path) const
-    {
-        QStringList names;
-        HKEY key = 0;
-        if (m_registry.RegOpenKeyEx(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return names;
-        for (DWORD i = 0;; ++i) {
-            QString name;
-            DWORD chars = 260;
-            if (m_registry.RegEnumKeyEx(key, i, &name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-                break;
-            names.append(name);
-        }
-        m_registry.RegCloseKey(key);
-        return names;
-    }
-
-    QStringList valueNames(HKEY root, const QString& path) const
-    {
-        QStringList names;
-        HKEY key = 0;
-        if (m_registry.RegOpenKeyEx(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return names;
-        for (DWORD i = 0;; ++i) {
-            QString name;
-            DWORD chars = 16384;
-            if (m_registry.RegEnumValue(key, i, &name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-                break;
-            names.append(name);
-        }
-        m_registry.RegCloseKey(key);
-        return names;
-    }
-
-private:
-    Registry& m_registry;
-};
 
 // Copies every key and value the registry shows below `source` into `target` as new keys, each
 // marked changed with the time the registry reports for it, so that the writer formats all of it.
@@ -165,31 +81,23 @@ void PrintTo(const SampleFile& file, std::ostream* out)
 
 class SampleFileTest : public testing::TestWithParam<SampleFile> { };
 
-TEST_P(SampleFileTest, LoadsCompletelyAndSavesBackUnchanged)
+TEST_P(SampleFileTest, LoadsCompletelyAndIsAlreadyInTheFormTheWriterGives)
 {
     const SampleFile& sample = GetParam();
-    const QByteArray text = readSample(QString::fromLatin1(sample.fileName));
+    const QByteArray text = readSample(sample.fileName);
     ASSERT_FALSE(text.isEmpty()) << "the sample is not in the library's resources";
 
     const HiveReader::Result result = HiveReader::read(text, QString::fromLatin1(sample.fileName));
     ASSERT_TRUE(result.hive) << result.error.toStdString();
     EXPECT_EQ(result.hive->problemCount(), 0) << result.hive->problems().join(u'\n').toStdString();
     EXPECT_EQ(HiveWriter::toBytes(*result.hive), text);
-}
 
-TEST_P(SampleFileTest, IsAlreadyInTheFormTheWriterGivesChangedKeys)
-{
-    const SampleFile& sample = GetParam();
-    const QByteArray text = readSample(QString::fromLatin1(sample.fileName));
-    std::shared_ptr<Hive> hive = loadSample(QString::fromLatin1(sample.fileName));
-    ASSERT_TRUE(hive);
-
+    // Every key written anew, as the writer writes changed keys, must give the same text too.
     Registry registry;
     if (sample.root == HKEY_CURRENT_USER)
-        registry.mountUser(hive, true);
+        registry.mountUser(result.hive, true);
     else
-        registry.mountMachine(hive, true);
-
+        registry.mountMachine(result.hive, true);
     Hive rewritten(QString::fromLatin1(sample.rootPath));
     copyAsChanged(registry, sample.root, *rewritten.root());
     const QByteArray bytes = HiveWriter::toBytes(rewritten);
@@ -209,25 +117,27 @@ INSTANTIATE_TEST_SUITE_P(Sample, SampleFileTest,
         return file.param.root == HKEY_CURRENT_USER ? "User" : "Machine";
     });
 
+// Both sample hives mounted read-only as the current registry, read through the calls the records make.
 class SampleContentTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::shared_ptr<Hive> machine = loadSample(QStringLiteral("system.reg"));
-        std::shared_ptr<Hive> user = loadSample(QStringLiteral("user.reg"));
+        std::shared_ptr<Hive> machine = loadSample("system.reg");
+        std::shared_ptr<Hive> user = loadSample("user.reg");
         ASSERT_TRUE(machine && user);
         m_registry.mountMachine(machine, true);
         m_registry.mountUser(user, true);
+        Registry::setCurrent(&m_registry); // the registry clears it when it goes
     }
 
-    // Top-level keys of HKEY_CLASSES_ROOT, extensions apart from the rest.
-    QStringList extensions() const
+    static bool exists(const QString& path) { return probe::keyExists(path); }
+    static QString text(const QString& path, const QString& name = {})
     {
-        QStringList out;
-        for (const QString& name : m_reader.subkeys(HKEY_CLASSES_ROOT, QString()))
-            if (name.startsWith(u'.'))
-                out.append(name);
-        return out;
+        return probe::text(path, name).value_or(QString());
+    }
+    static bool hasValue(const QString& path, const QString& name = {}, HKEY root = HKEY_CLASSES_ROOT)
+    {
+        return probe::text(path, name, root).has_value();
     }
 
     struct Handler {
@@ -239,47 +149,41 @@ protected:
 
     // Every handler the tree would load: the groups of the default settings table below every
     // top-level key, and each subkey of an extension's own shellex key.
-    std::vector<Handler> handlers() const
+    static std::vector<Handler> handlers()
     {
-        struct Group {
-            const char* key;
-            bool isGroup;
-        };
-        static constexpr Group kGroups[] = {{"PropertySheetHandlers", true}, {"ContextMenuHandlers", true},
-            {"CopyHookHandler", false}, {"DragDropHandlers", true}, {"DataHandler", true}, {"DropHandler", false},
-            {"IconHandler", false}, {"ColumnHandlers", true}};
+        static constexpr std::pair<const char*, bool> kGroups[] = {{"PropertySheetHandlers", true},
+            {"ContextMenuHandlers", true}, {"CopyHookHandler", false}, {"DragDropHandlers", true},
+            {"DataHandler", true}, {"DropHandler", false}, {"IconHandler", false}, {"ColumnHandlers", true}};
         std::vector<Handler> out;
         auto add = [&](const QString& path, const QString& memberName) {
-            const auto v = m_reader.value(HKEY_CLASSES_ROOT, path);
+            const auto v = probe::text(path);
             if (!v)
                 return;
-            const QString trimmed = v->second.trimmed();
-            out.push_back({path, trimmed.isEmpty() ? memberName : trimmed, v->second.isEmpty(), trimmed != v->second});
+            const QString trimmed = v->trimmed();
+            out.push_back({path, trimmed.isEmpty() ? memberName : trimmed, v->isEmpty(), trimmed != *v});
         };
-        for (const QString& host : m_reader.subkeys(HKEY_CLASSES_ROOT, QString())) {
-            const QString shellex = host + QStringLiteral("\\shellex");
-            if (!m_reader.exists(HKEY_CLASSES_ROOT, shellex))
+        for (const QString& host : probe::subkeys(QString())) {
+            const QString shellex = host + u"\\shellex"_s;
+            if (!exists(shellex))
                 continue;
             if (host.startsWith(u'.')) {
-                for (const QString& name : m_reader.subkeys(HKEY_CLASSES_ROOT, shellex))
+                for (const QString& name : probe::subkeys(shellex))
                     add(shellex + u'\\' + name, name);
                 continue;
             }
-            for (const Group& group : kGroups) {
-                const QString groupPath = shellex + u'\\' + QLatin1String(group.key);
-                if (!group.isGroup) {
-                    add(groupPath, QLatin1String(group.key));
-                    continue;
-                }
-                for (const QString& member : m_reader.subkeys(HKEY_CLASSES_ROOT, groupPath))
-                    add(groupPath + u'\\' + member, member);
+            for (const auto& [key, isGroup] : kGroups) {
+                const QString groupPath = shellex + u'\\' + QLatin1String(key);
+                if (!isGroup)
+                    add(groupPath, QLatin1String(key));
+                else
+                    for (const QString& member : probe::subkeys(groupPath))
+                        add(groupPath + u'\\' + member, member);
             }
         }
         return out;
     }
 
     Registry m_registry;
-    Reader m_reader {m_registry};
 };
 
 TEST_F(SampleContentTest, EverySpecialTypeOfTheSettingsTableIsThere)
@@ -287,10 +191,8 @@ TEST_F(SampleContentTest, EverySpecialTypeOfTheSettingsTableIsThere)
     int withoutName = 0;
     for (const char* name :
         {"Folder", "*", "Drive", "AllFileSystemObjects", "AudioCD", "DVDFile", "DVD", "Directory", "Printers"}) {
-        const QString key = QString::fromLatin1(name);
-        EXPECT_TRUE(m_reader.exists(HKEY_CLASSES_ROOT, key)) << name;
-        if (!m_reader.value(HKEY_CLASSES_ROOT, key))
-            ++withoutName;
+        EXPECT_TRUE(exists(QLatin1String(name))) << name;
+        withoutName += hasValue(QLatin1String(name)) ? 0 : 1;
     }
     // Types without a description of their own show the table's name instead.
     EXPECT_GT(withoutName, 0);
@@ -299,22 +201,23 @@ TEST_F(SampleContentTest, EverySpecialTypeOfTheSettingsTableIsThere)
 
 TEST_F(SampleContentTest, ExtensionsNameExistingTypesExceptTheDeliberateOrphans)
 {
-    const QStringList all = extensions();
+    QStringList all = probe::subkeys(QString());
+    all.removeIf([](const QString& name) { return !name.startsWith(u'.'); });
     EXPECT_GE(all.size(), 60);
     EXPECT_LE(all.size(), 100);
 
     QStringList orphans;
     QMap<QString, QSet<QString>> spellingsByType; // lower-case type -> default values naming it
     for (const QString& ext : all) {
-        const QString type = m_reader.text(HKEY_CLASSES_ROOT, ext);
-        if (type.isEmpty() || !m_reader.exists(HKEY_CLASSES_ROOT, type))
+        const QString type = text(ext);
+        if (type.isEmpty() || !exists(type))
             orphans.append(ext);
         else
             spellingsByType[type.toLower()].insert(type);
     }
     orphans.sort();
     EXPECT_EQ(orphans, (QStringList {".bak", ".dat", ".tmp", ".xls"}));
-    EXPECT_FALSE(m_reader.value(HKEY_CLASSES_ROOT, QStringLiteral(".bak"))) << "one orphan has no default value";
+    EXPECT_FALSE(hasValue(u".bak"_s)) << "one orphan has no default value";
 
     int typesWithTwoSpellings = 0;
     for (const QSet<QString>& spellings : spellingsByType)
@@ -334,15 +237,21 @@ TEST_F(SampleContentTest, HandlersNameExistingClassesExceptTheDeliberateOne)
         const QStringList parts = h.path.split(u'\\');
         if (!parts.front().startsWith(u'.'))
             groupsSeen.insert(parts.at(2));
-        if (!m_reader.exists(HKEY_CLASSES_ROOT, QStringLiteral("CLSID\\") + h.clsid))
+        const QString cls = u"CLSID\\"_s + h.clsid;
+        if (!exists(cls)) {
             missing.append(h.path);
-        if (m_reader.value(HKEY_LOCAL_MACHINE,
-                QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved"), h.clsid))
+        } else {
+            // Classes of handlers have an in-process server.
+            EXPECT_FALSE(text(cls + u"\\InprocServer32"_s).isEmpty()) << h.path.toStdString();
+            EXPECT_TRUE(hasValue(cls + u"\\InprocServer32"_s, u"ThreadingModel"_s)) << h.path.toStdString();
+        }
+        if (hasValue(u"Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved"_s, h.clsid,
+                HKEY_LOCAL_MACHINE))
             ++approved;
         emptyDefaults += h.emptyDefault ? 1 : 0;
         padded += h.padded ? 1 : 0;
     }
-    EXPECT_EQ(missing, QStringList {QStringLiteral("*\\shellex\\ContextMenuHandlers\\SyncMenu")});
+    EXPECT_EQ(missing, QStringList {u"*\\shellex\\ContextMenuHandlers\\SyncMenu"_s});
     EXPECT_EQ(groupsSeen.size(), 8) << "every group of the settings table has a handler somewhere";
     EXPECT_GT(approved, 0);
     EXPECT_LT(approved, int(all.size())) << "some handlers must be left unapproved";
@@ -350,25 +259,12 @@ TEST_F(SampleContentTest, HandlersNameExistingClassesExceptTheDeliberateOne)
     EXPECT_GE(padded, 1) << "a CLSID with blanks around it";
 }
 
-TEST_F(SampleContentTest, ClassesOfHandlersHaveAnInProcessServer)
-{
-    for (const Handler& h : handlers()) {
-        const QString server = QStringLiteral("CLSID\\") + h.clsid + QStringLiteral("\\InprocServer32");
-        if (!m_reader.exists(HKEY_CLASSES_ROOT, QStringLiteral("CLSID\\") + h.clsid))
-            continue; // the deliberately missing class, checked above
-        EXPECT_FALSE(m_reader.text(HKEY_CLASSES_ROOT, server).isEmpty()) << h.path.toStdString();
-        EXPECT_TRUE(m_reader.value(HKEY_CLASSES_ROOT, server, QStringLiteral("ThreadingModel")))
-            << h.path.toStdString();
-    }
-}
-
 TEST_F(SampleContentTest, EveryVerbHasACommand)
 {
-    for (const QString& host : m_reader.subkeys(HKEY_CLASSES_ROOT, QString())) {
-        const QString shell = host + QStringLiteral("\\shell");
-        for (const QString& verb : m_reader.subkeys(HKEY_CLASSES_ROOT, shell)) {
-            const QString path = shell + u'\\' + verb + QStringLiteral("\\command");
-            EXPECT_FALSE(m_reader.text(HKEY_CLASSES_ROOT, path).isEmpty()) << path.toStdString();
+    for (const QString& host : probe::subkeys(QString())) {
+        for (const QString& verb : probe::subkeys(host + u"\\shell"_s)) {
+            const QString path = host + u"\\shell\\"_s + verb + u"\\command"_s;
+            EXPECT_FALSE(text(path).isEmpty()) << path.toStdString();
         }
     }
 }
@@ -377,16 +273,23 @@ TEST_F(SampleContentTest, EveryVerbHasACommand)
 // prefix without shell32.dll still shows the intended picture.
 TEST_F(SampleContentTest, Shell32IconsUseTheStandInLibrarysIndexes)
 {
-    QStringList owners = m_reader.subkeys(HKEY_CLASSES_ROOT, QString());
-    for (const QString& clsid : m_reader.subkeys(HKEY_CLASSES_ROOT, QStringLiteral("CLSID")))
-        owners.append(QStringLiteral("CLSID\\") + clsid);
+    QStringList owners = probe::subkeys(QString());
+    for (const QString& clsid : probe::subkeys(u"CLSID"_s))
+        owners.append(u"CLSID\\"_s + clsid);
     int checked = 0;
     for (const QString& owner : owners) {
-        const QString path = owner + QStringLiteral("\\DefaultIcon");
-        for (const QString& name : m_reader.valueNames(HKEY_CLASSES_ROOT, path)) {
-            const QString location = m_reader.text(HKEY_CLASSES_ROOT, path, name);
+        const QString path = owner + u"\\DefaultIcon"_s;
+        RegKeyHandle key;
+        if (RegOpenKeyEx(HKEY_CLASSES_ROOT, path, 0, KEY_READ, key.out()) != ERROR_SUCCESS)
+            continue;
+        for (DWORD i = 0;; ++i) {
+            QString name;
+            DWORD chars = 16384;
+            if (RegEnumValue(key.get(), i, &name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            const QString location = text(path, name);
             const qsizetype comma = location.lastIndexOf(u',');
-            if (!location.left(comma).endsWith(QStringLiteral("\\shell32.dll"), Qt::CaseInsensitive))
+            if (!location.left(comma).endsWith(u"\\shell32.dll"_s, Qt::CaseInsensitive))
                 continue;
             bool ok = false;
             const int index = location.mid(comma + 1).toInt(&ok);
@@ -399,23 +302,22 @@ TEST_F(SampleContentTest, Shell32IconsUseTheStandInLibrarysIndexes)
 
 TEST_F(SampleContentTest, MimeTypesNameExistingExtensionsAndClasses)
 {
-    const QString database = QStringLiteral("MIME\\Database\\Content Type");
-    const QStringList types = m_reader.subkeys(HKEY_CLASSES_ROOT, database);
+    const QString database = u"MIME\\Database\\Content Type"_s;
+    const QStringList types = probe::subkeys(database);
     EXPECT_GE(types.size(), 10);
     int imageFilters = 0;
     for (const QString& type : types) {
         const QString path = database + u'\\' + type;
-        const QString extension = m_reader.text(HKEY_CLASSES_ROOT, path, QStringLiteral("Extension"));
-        EXPECT_TRUE(extension.startsWith(u'.') && m_reader.exists(HKEY_CLASSES_ROOT, extension)) << path.toStdString();
+        const QString extension = text(path, u"Extension"_s);
+        EXPECT_TRUE(extension.startsWith(u'.') && exists(extension)) << path.toStdString();
         for (const char* name : {"CLSID", "Image Filter CLSID"}) {
-            const QString clsid = m_reader.text(HKEY_CLASSES_ROOT, path, QLatin1String(name));
+            const QString clsid = text(path, QLatin1String(name));
             if (!clsid.isEmpty()) {
-                EXPECT_TRUE(m_reader.exists(HKEY_CLASSES_ROOT, QStringLiteral("CLSID\\") + clsid))
-                    << path.toStdString();
+                EXPECT_TRUE(exists(u"CLSID\\"_s + clsid)) << path.toStdString();
             }
         }
-        if (m_reader.value(HKEY_CLASSES_ROOT, path, QStringLiteral("Image Filter CLSID"))) {
-            EXPECT_TRUE(type.startsWith(QStringLiteral("image"))) << path.toStdString();
+        if (hasValue(path, u"Image Filter CLSID"_s)) {
+            EXPECT_TRUE(type.startsWith(u"image"_s)) << path.toStdString();
             ++imageFilters;
         }
     }
@@ -425,35 +327,32 @@ TEST_F(SampleContentTest, MimeTypesNameExistingExtensionsAndClasses)
 // The icon extractor expands %SystemRoot%, %ProgramFiles% and friends from these values.
 TEST_F(SampleContentTest, HoldsThePathsThatIconLocationsExpandFrom)
 {
-    struct Expected {
+    const QString machineVersion = u"Software\\Microsoft\\Windows\\CurrentVersion"_s;
+    const QString machineEnvironment = u"System\\CurrentControlSet\\Control\\Session Manager\\Environment"_s;
+    const struct {
         HKEY root;
-        const char* path;
+        QString path;
         const char* name;
         DWORD type;
+    } expected[] = {
+        {HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Windows NT\\CurrentVersion"_s, "SystemRoot", REG_SZ},
+        {HKEY_LOCAL_MACHINE, machineVersion, "ProgramFilesDir", REG_SZ},
+        {HKEY_LOCAL_MACHINE, machineVersion, "ProgramFilesDir (x86)", REG_SZ},
+        {HKEY_LOCAL_MACHINE, machineVersion, "CommonFilesDir", REG_SZ},
+        {HKEY_LOCAL_MACHINE, machineEnvironment, "windir", REG_EXPAND_SZ},
+        {HKEY_LOCAL_MACHINE, machineEnvironment, "ComSpec", REG_EXPAND_SZ},
+        {HKEY_CURRENT_USER, u"Volatile Environment"_s, "USERPROFILE", REG_SZ},
+        {HKEY_CURRENT_USER, u"Volatile Environment"_s, "APPDATA", REG_SZ},
+        {HKEY_CURRENT_USER, u"Volatile Environment"_s, "LOCALAPPDATA", REG_SZ},
+        {HKEY_CURRENT_USER, u"Environment"_s, "TEMP", REG_EXPAND_SZ},
     };
-    const Expected expected[] = {
-        {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot", REG_SZ},
-        {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", REG_SZ},
-        {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir (x86)", REG_SZ},
-        {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "CommonFilesDir", REG_SZ},
-        {HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager\\Environment", "windir",
-            REG_EXPAND_SZ},
-        {HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager\\Environment", "ComSpec",
-            REG_EXPAND_SZ},
-        {HKEY_CURRENT_USER, "Volatile Environment", "USERPROFILE", REG_SZ},
-        {HKEY_CURRENT_USER, "Volatile Environment", "APPDATA", REG_SZ},
-        {HKEY_CURRENT_USER, "Volatile Environment", "LOCALAPPDATA", REG_SZ},
-        {HKEY_CURRENT_USER, "Environment", "TEMP", REG_EXPAND_SZ},
-    };
-    for (const Expected& e : expected) {
-        const auto v = m_reader.value(e.root, QLatin1String(e.path), QLatin1String(e.name));
-        ASSERT_TRUE(v) << e.path << " " << e.name;
-        EXPECT_EQ(v->first, e.type) << e.name;
-        EXPECT_TRUE(v->second.startsWith(QStringLiteral("C:\\")) || v->second.startsWith(u'%')) << e.name;
+    for (const auto& e : expected) {
+        const auto value = probe::text(e.path, QLatin1String(e.name), e.root);
+        ASSERT_TRUE(value) << e.path.toStdString() << " " << e.name;
+        EXPECT_EQ(probe::type(e.path, QLatin1String(e.name), e.root), e.type) << e.name;
+        EXPECT_TRUE(value->startsWith(u"C:\\"_s) || value->startsWith(u'%')) << e.name;
     }
-    EXPECT_EQ(m_reader.text(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Microsoft\\Windows NT\\CurrentVersion"),
-                  QStringLiteral("SystemRoot")),
-        QStringLiteral("C:\\windows"));
+    EXPECT_EQ(probe::text(expected[0].path, u"SystemRoot"_s, HKEY_LOCAL_MACHINE), u"C:\\windows"_s);
 }
 
 } // namespace

@@ -8,22 +8,26 @@
 
 namespace {
 
+using namespace Qt::StringLiterals;
+
 QByteArray utf16z(const QString& text)
 {
     QByteArray bytes;
-    for (const QChar c : text) {
-        bytes.append(char(c.unicode() & 0xFF));
-        bytes.append(char(c.unicode() >> 8));
-    }
-    bytes.append(2, '\0');
-    return bytes;
+    for (const QChar c : text)
+        bytes.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+    return bytes.append(2, '\0');
 }
 
-QByteArray valueLine(const QString& name, DWORD type, const QByteArray& data)
+// Parses the value at the start of `text`; the end of what was read, or nullptr with `error` set.
+const char* parse(const QByteArray& text, wineformat::ParsedValue& value, QString& error, int* extraLines = nullptr)
 {
-    QByteArray out;
-    wineformat::appendValueLine(out, name, type, data);
-    return out;
+    int extra = 0;
+    const char* begin = text.constData();
+    const char* end = begin + text.size();
+    const char* last = wineformat::parseValue(begin, wineformat::lineEnd(begin, end), end, value, extra, error);
+    if (extraLines)
+        *extraLines = extra;
+    return last;
 }
 
 struct EscapeCase {
@@ -51,103 +55,75 @@ TEST_P(EscapeTest, WritesAsWineAndReadsBack)
 
 INSTANTIATE_TEST_SUITE_P(
     Strings, EscapeTest,
-    ::testing::Values(EscapeCase{"plain", QStringLiteral("abc"), "abc"},
-                      EscapeCase{"backslash and quote", QStringLiteral("a\\b\"c"), "a\\\\b\\\"c"},
-                      EscapeCase{"latin1 minimal hex", QStringLiteral("caf\u00e9"), "caf\\xe9"},
-                      EscapeCase{"hex padded before a hex digit", QStringLiteral("\u00e9a"), "\\x00e9a"},
-                      EscapeCase{"no padding before a non-hex letter", QStringLiteral("\u00e9g"), "\\xe9g"},
-                      EscapeCase{"euro", QStringLiteral("\u20ac"), "\\x20ac"},
-                      EscapeCase{"supplementary pair", QString::fromUtf16(u"\U0001F600"), "\\xd83d\\xde00"},
-                      EscapeCase{"C escapes", QStringLiteral("\a\b\t\n\v\f\r"), "\\a\\b\\t\\n\\v\\f\\r"},
+    ::testing::Values(EscapeCase{"plain", u"abc"_s, "abc"},
+                      EscapeCase{"backslash and quote", u"a\\b\"c"_s, "a\\\\b\\\"c"},
+                      EscapeCase{"latin1 minimal hex", u"caf\u00e9"_s, "caf\\xe9"},
+                      EscapeCase{"hex padded before a hex digit", u"\u00e9a"_s, "\\x00e9a"},
+                      EscapeCase{"no padding before a non-hex letter", u"\u00e9g"_s, "\\xe9g"},
+                      EscapeCase{"euro", u"\u20ac"_s, "\\x20ac"},
+                      EscapeCase{"supplementary pair", u"\U0001F600"_s, "\\xd83d\\xde00"},
+                      EscapeCase{"C escapes", u"\a\b\t\n\v\f\r"_s, "\\a\\b\\t\\n\\v\\f\\r"},
                       EscapeCase{"escape character", QString(QChar(0x1B)), "\\e"},
-                      EscapeCase{"octal minimal", QString(QChar(1)) + QStringLiteral("x"), "\\1x"},
-                      EscapeCase{"octal padded before a digit", QString(QChar(1)) + QStringLiteral("7"), "\\0017"},
+                      EscapeCase{"octal minimal", QChar(1) + u"x"_s, "\\1x"},
+                      EscapeCase{"octal padded before a digit", QChar(1) + u"7"_s, "\\0017"},
                       EscapeCase{"nul", QString(QChar(0)), "\\0"},
                       EscapeCase{"DEL raw", QString(QChar(0x7F)), "\x7f"},
-                      EscapeCase{"brackets raw in data", QStringLiteral("[x]"), "[x]"}),
+                      EscapeCase{"brackets raw in data", u"[x]"_s, "[x]"}),
     [](const auto& param) { return testName(param.param.label); });
 
 TEST(WineRegFormat, PathsEscapeBracketsButNotQuotes)
 {
     QByteArray out;
-    wineformat::appendEscaped(out, QStringLiteral("br]ack[et\"q"), "[]");
+    wineformat::appendEscaped(out, u"br]ack[et\"q"_s, "[]");
     EXPECT_EQ(out, "br\\]ack\\[et\"q");
 }
 
-TEST(WineRegFormat, ValueLinesTakeWinesForms)
+// Each value is written in Wine's form for it and parsed back to the same name, type and bytes.
+TEST(WineRegFormat, ValueLinesTakeWinesFormsAndReadBack)
 {
-    QByteArray dword(4, '\0');
-    dword[0] = 0x2a;
-    QByteArray qword;
-    for (int b : {0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11})
-        qword.append(char(b));
-    const QByteArray multi = utf16z(QStringLiteral("one")).chopped(2) + QByteArray(2, '\0') +
-                             utf16z(QStringLiteral("two")) + QByteArray(2, '\0');
-
-    struct Case {
+    const QByteArray multi = utf16z(u"one"_s) + utf16z(u"two"_s) + QByteArray(2, '\0');
+    // 20 bytes fit after "FilterData"=hex:, then 25 per continuation line (wrapped after column 76).
+    const QByteArray wrapped = "\"FilterData\"=hex:" + QByteArray("11,").repeated(20) + "\\\n  " +
+                               QByteArray("11,").repeated(25) + "\\\n  " + QByteArray("11,").repeated(14) + "11\n";
+    const struct {
         QString name;
         DWORD type;
         QByteArray data;
-        QByteArray line;
+        QByteArray line; // empty: only read back
     } cases[] = {
-        {QString(), REG_SZ, utf16z(QStringLiteral("txtfile")), "@=\"txtfile\"\n"},
-        {QStringLiteral("Content Type"), REG_SZ, utf16z(QStringLiteral("text/plain")), "\"Content Type\"=\"text/plain\"\n"},
-        {QStringLiteral("e"), REG_EXPAND_SZ, utf16z(QStringLiteral("%SystemRoot%\\x")), "\"e\"=str(2):\"%SystemRoot%\\\\x\"\n"},
-        {QStringLiteral("m"), REG_MULTI_SZ, multi, "\"m\"=str(7):\"one\\0two\\0\"\n"},
-        {QStringLiteral("lone"), REG_MULTI_SZ, QByteArray(2, '\0'), "\"lone\"=str(7):\"\"\n"},
-        {QStringLiteral("empty sz"), REG_SZ, QByteArray(), "\"empty sz\"=hex(1):\n"},
-        {QStringLiteral("odd sz"), REG_SZ, QByteArray("a\0\0", 3), "\"odd sz\"=hex(1):61,00,00\n"},
-        {QStringLiteral("unterminated"), REG_SZ, QByteArray("a\0", 2), "\"unterminated\"=hex(1):61,00\n"},
-        {QStringLiteral("d"), REG_DWORD, dword, "\"d\"=dword:0000002a\n"},
-        {QStringLiteral("short dword"), REG_DWORD, QByteArray("\x78\x56\x34", 3), "\"short dword\"=hex(4):78,56,34\n"},
-        {QStringLiteral("b"), REG_BINARY, QByteArray("\x00\x01", 2), "\"b\"=hex:00,01\n"},
-        {QStringLiteral("nob"), REG_BINARY, QByteArray(), "\"nob\"=hex:\n"},
-        {QStringLiteral("none"), REG_NONE, QByteArray(), "\"none\"=hex(0):\n"},
-        {QStringLiteral("q"), REG_QWORD, qword, "\"q\"=hex(b):88,77,66,55,44,33,22,11\n"},
-        {QStringLiteral("big type"), 0xffff0012u, QByteArray("\x01", 1), "\"big type\"=hex(ffff0012):01\n"},
+        {QString(), REG_SZ, utf16z(u"txtfile"_s), "@=\"txtfile\"\n"},
+        {u"Content Type"_s, REG_SZ, utf16z(u"text/plain"_s), "\"Content Type\"=\"text/plain\"\n"},
+        {u"e"_s, REG_EXPAND_SZ, utf16z(u"%SystemRoot%\\x"_s), "\"e\"=str(2):\"%SystemRoot%\\\\x\"\n"},
+        {u"m"_s, REG_MULTI_SZ, multi, "\"m\"=str(7):\"one\\0two\\0\"\n"},
+        {u"lone"_s, REG_MULTI_SZ, QByteArray(2, '\0'), "\"lone\"=str(7):\"\"\n"},
+        {u"empty sz"_s, REG_SZ, QByteArray(), "\"empty sz\"=hex(1):\n"},
+        {u"odd sz"_s, REG_SZ, QByteArray("a\0\0", 3), "\"odd sz\"=hex(1):61,00,00\n"},
+        {u"unterminated"_s, REG_SZ, QByteArray("a\0", 2), "\"unterminated\"=hex(1):61,00\n"},
+        {u"d"_s, REG_DWORD, QByteArray("\x2a\x00\x00\x00", 4), "\"d\"=dword:0000002a\n"},
+        {u"short dword"_s, REG_DWORD, QByteArray("\x78\x56\x34", 3), "\"short dword\"=hex(4):78,56,34\n"},
+        {u"b"_s, REG_BINARY, QByteArray("\x00\x01", 2), "\"b\"=hex:00,01\n"},
+        {u"nob"_s, REG_BINARY, QByteArray(), "\"nob\"=hex:\n"},
+        {u"none"_s, REG_NONE, QByteArray(), "\"none\"=hex(0):\n"},
+        {u"q"_s, REG_QWORD, QByteArray("\x88\x77\x66\x55\x44\x33\x22\x11", 8),
+         "\"q\"=hex(b):88,77,66,55,44,33,22,11\n"},
+        {u"big type"_s, 0xffff0012u, QByteArray("\x01", 1), "\"big type\"=hex(ffff0012):01\n"},
+        {u"FilterData"_s, REG_BINARY, QByteArray(60, '\x11'), wrapped},
+        {u"a\"b"_s, REG_EXPAND_SZ, utf16z(u"%PATH%;\u00e9"_s), {}},
+        {u"bin"_s, REG_BINARY, QByteArray(100, '\x7f'), {}},
+        {u"t"_s, 0x12345678u, QByteArray("\x01\x02", 2), {}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(valueLine(c.name, c.type, c.data), c.line) << c.name.toStdString();
-}
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        QByteArray text;
+        wineformat::appendValueLine(text, c.name, c.type, c.data);
+        if (!c.line.isEmpty()) {
+            EXPECT_EQ(text, c.line);
+        }
 
-TEST(WineRegFormat, LongHexWrapsAfterColumn76)
-{
-    const QByteArray bytes(60, '\x11');
-    const QByteArray line = valueLine(QStringLiteral("FilterData"), REG_BINARY, bytes);
-    const QList<QByteArray> lines = line.split('\n');
-    // 20 bytes fit after "FilterData"=hex:, then 25 per continuation line.
-    ASSERT_GE(lines.size(), 3);
-    EXPECT_EQ(lines[0].count(','), 20);
-    EXPECT_TRUE(lines[0].endsWith(",\\"));
-    EXPECT_TRUE(lines[1].startsWith("  11,"));
-    EXPECT_EQ(lines[1].count(','), 25);
-    EXPECT_EQ(lines[2], "  11,11,11,11,11,11,11,11,11,11,11,11,11,11,11");
-}
-
-TEST(WineRegFormat, ParsesEveryFormBackToTheSameValue)
-{
-    const QByteArray dword("\x2a\x00\x00\x00", 4);
-    struct Case {
-        QString name;
-        DWORD type;
-        QByteArray data;
-    } cases[] = {
-        {QString(), REG_SZ, utf16z(QStringLiteral("x"))},
-        {QStringLiteral("a\"b"), REG_EXPAND_SZ, utf16z(QStringLiteral("%PATH%;\u00e9"))},
-        {QStringLiteral("d"), REG_DWORD, dword},
-        {QStringLiteral("bin"), REG_BINARY, QByteArray(100, '\x7f')},
-        {QStringLiteral("none"), REG_NONE, QByteArray()},
-        {QStringLiteral("t"), 0x12345678u, QByteArray("\x01\x02", 2)},
-    };
-    for (const Case& c : cases) {
-        const QByteArray text = valueLine(c.name, c.type, c.data);
         wineformat::ParsedValue parsed;
-        int extra = 0;
         QString error;
-        const char* begin = text.constData();
-        const char* end = begin + text.size();
-        const char* last = wineformat::parseValue(begin, wineformat::lineEnd(begin, end), end, parsed, extra, error);
-        ASSERT_NE(last, nullptr) << error.toStdString();
+        int extra = 0;
+        ASSERT_NE(parse(text, parsed, error, &extra), nullptr) << error.toStdString();
         EXPECT_EQ(parsed.name, c.name);
         EXPECT_EQ(parsed.type, c.type);
         EXPECT_EQ(parsed.data, c.data);
@@ -155,37 +131,31 @@ TEST(WineRegFormat, ParsesEveryFormBackToTheSameValue)
     }
 }
 
-TEST(WineRegFormat, ReaderAcceptsWhatWineAccepts)
+TEST(WineRegFormat, ReaderAcceptsWhatWineAcceptsAndRefusesTheRestWithAReason)
 {
-    struct Case {
+    const struct {
         QByteArray line;
         DWORD type;
         QByteArray data;
-    } cases[] = {
-        {"\"s\"=str:\"x\"", REG_SZ, utf16z(QStringLiteral("x"))},
-        {"\"s\" = \"x\"", REG_SZ, utf16z(QStringLiteral("x"))},
+    } accepted[] = {
+        {"\"s\"=str:\"x\"", REG_SZ, utf16z(u"x"_s)},
+        {"\"s\" = \"x\"", REG_SZ, utf16z(u"x"_s)},
         {"\"h\"=hex:01 , 02", REG_BINARY, QByteArray("\x01\x02", 2)},
-        {"\"x\"=\"\\xg\"", REG_SZ, utf16z(QStringLiteral("xg"))},
-        {"\"u\"=\"caf\xc3\xa9 \xe2\x82\xac\"", REG_SZ, utf16z(QStringLiteral("caf\u00e9 \u20ac"))},
+        {"\"x\"=\"\\xg\"", REG_SZ, utf16z(u"xg"_s)},
+        {"\"u\"=\"caf\xc3\xa9 \xe2\x82\xac\"", REG_SZ, utf16z(u"caf\u00e9 \u20ac"_s)},
         {"\"d\"=dword:2a", REG_DWORD, QByteArray("\x2a\x00\x00\x00", 4)},
-        {"\"crlf\"=\"x\"\r", REG_SZ, utf16z(QStringLiteral("x"))},
+        {"\"crlf\"=\"x\"\r", REG_SZ, utf16z(u"x"_s)},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : accepted) {
+        SCOPED_TRACE(c.line.toStdString());
         wineformat::ParsedValue parsed;
-        int extra = 0;
         QString error;
-        const char* begin = c.line.constData();
-        const char* end = begin + c.line.size();
-        ASSERT_NE(wineformat::parseValue(begin, end, end, parsed, extra, error), nullptr)
-            << c.line.toStdString() << ": " << error.toStdString();
-        EXPECT_EQ(parsed.type, c.type) << c.line.toStdString();
-        EXPECT_EQ(parsed.data, c.data) << c.line.toStdString();
+        ASSERT_NE(parse(c.line, parsed, error), nullptr) << error.toStdString();
+        EXPECT_EQ(parsed.type, c.type);
+        EXPECT_EQ(parsed.data, c.data);
     }
-}
 
-TEST(WineRegFormat, MalformedValuesAreRefusedWithAReason)
-{
-    const QByteArray lines[] = {
+    const QByteArray refused[] = {
         "\"h\"=hex: 01",             // blank before the first digit
         "\"h\"=hex:1,02",            // one digit
         "\"t\"=weird:01",            // unknown type
@@ -198,13 +168,10 @@ TEST(WineRegFormat, MalformedValuesAreRefusedWithAReason)
         "\"n\"x=\"y\"",              // no '=' after the name
         "\"h\"=hex:01,\\",           // continues past the end of the file
     };
-    for (const QByteArray& line : lines) {
+    for (const QByteArray& line : refused) {
         wineformat::ParsedValue parsed;
-        int extra = 0;
         QString error;
-        const char* begin = line.constData();
-        const char* end = begin + line.size();
-        EXPECT_EQ(wineformat::parseValue(begin, end, end, parsed, extra, error), nullptr) << line.toStdString();
+        EXPECT_EQ(parse(line, parsed, error), nullptr) << line.toStdString();
         EXPECT_FALSE(error.isEmpty()) << line.toStdString();
     }
 }
