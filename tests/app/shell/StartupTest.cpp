@@ -1,10 +1,9 @@
 #include "app/shell/Startup.h"
-#include "app/shell/StartupFlags.h"
-#include "control/records/Definitions.h"
 #include "platform/registry/RegistryApi.h"
-#include "platform/settings/Settings.h"
+#include "tests/app/shell/ShellTestSupport.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TestPrefix.h"
+#include "tests/support/TestSettings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,56 +14,16 @@
 
 namespace {
 
-QString config(const char* key)
-{
-    return GetSetting(SETTINGS_APPLICATION, SECTION_CONFIG, QString::fromUtf8(key));
-}
-
-struct Flags {
-    bool LoadOnStartup, ShowProgress, ShowSplash, LoadFull, RefreshOnSelect;
-    bool operator==(const Flags&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Flags& f)
-{
-    return out << "LoadOnStartup " << f.LoadOnStartup << ", ShowProgress " << f.ShowProgress << ", ShowSplash "
-               << f.ShowSplash << ", LoadFull " << f.LoadFull << ", RefreshOnSelect " << f.RefreshOnSelect;
-}
-
-Flags currentFlags()
-{
-    const StartupFlags& f = StartupFlags::current();
-    return {f.LoadOnStartup, f.ShowProgress, f.ShowSplash, f.LoadFull, f.RefreshOnSelect};
-}
-
-// The opposite of the defaults, so that a flag left unread shows.
-void scrambleFlags()
-{
-    StartupFlags::current() = {true, false, false, false, false};
-}
-
-const Flags kDefaultFlags{true, false, true, true, true};
+const QString kDefaultFlags = QStringLiteral("LoadOnStartup ShowSplash LoadFull RefreshOnSelect");
 
 class StartupTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_previousFolder = SetSettingsFolder(m_dir.path());
-        scrambleFlags();
-    }
-    void TearDown() override { SetSettingsFolder(m_previousFolder); }
+    // The opposite of the defaults, so that a flag left unread shows.
+    void SetUp() override { setFlags(QStringLiteral("ShowProgress")); }
 
-    static void preset(const QList<std::pair<QString, QString>>& configPairs)
-    {
-        SettingsStore::Batch batch(ApplicationSettings(SETTINGS_APPLICATION));
-        for (const auto& [key, value] : configPairs)
-            SaveSetting(SETTINGS_APPLICATION, SECTION_CONFIG, key, value);
-    }
+    QString iniPath() const { return QDir(settings.folder()).filePath(QStringLiteral("Varnook2/Varnook2.ini")); }
 
-    QString iniPath() const { return m_dir.filePath(QStringLiteral("Varnook2/Varnook2.ini")); }
-
-    QTemporaryDir m_dir;
-    QString m_previousFolder;
+    TestSettings settings{false};
 };
 
 TEST_F(StartupTest, FirstStartWritesAll117ValuesInOneSaveAndStartsWithTheDefaultFlags)
@@ -82,22 +41,12 @@ TEST_F(StartupTest, FirstStartWritesAll117ValuesInOneSaveAndStartsWithTheDefault
     for (QLatin1String section : {SECTION_CONFIG, SECTION_SHELLEX, SECTION_SPECIAL, SECTION_FLAGS, SECTION_THREADMODELS})
         total += GetAllSettings(SETTINGS_APPLICATION, section).size();
     EXPECT_EQ(total, 117);
-
     const QString instDir = QCoreApplication::applicationDirPath();
-    const QList<SettingPair> expectedConfig = {
-        {QStringLiteral("Name"), QStringLiteral("Varnook 2.0")},
-        {QStringLiteral("InstDir"), instDir},
-        {QStringLiteral("Version"), QStringLiteral("2.0.1")},
-        {QStringLiteral("FirstRun"), QStringLiteral("False")},
-        {QStringLiteral("ShowProgress"), QStringLiteral("False")},
-        {QStringLiteral("ShowSplash"), QStringLiteral("True")},
-        {QStringLiteral("LoadOnStartup"), QStringLiteral("True")},
-        {QStringLiteral("LoadFull"), QStringLiteral("True")},
-        {QStringLiteral("RefreshOnSelect"), QStringLiteral("True")},
-    };
-    EXPECT_EQ(GetAllSettings(SETTINGS_APPLICATION, SECTION_CONFIG), expectedConfig);
+    EXPECT_EQ(configPairs(), (QStringList{"Name=Varnook 2.0", "InstDir=" + instDir, "Version=2.0.1", "FirstRun=False",
+                                          "ShowProgress=False", "ShowSplash=True", "LoadOnStartup=True", "LoadFull=True",
+                                          "RefreshOnSelect=True"}));
     EXPECT_TRUE(QDir::isAbsolutePath(instDir) && !instDir.endsWith(u'/')) << instDir.toStdString();
-    EXPECT_EQ(currentFlags(), kDefaultFlags);
+    EXPECT_EQ(flagsOn(), kDefaultFlags);
 
     // The sections stand in the file in the order they were written.
     QFile file(iniPath());
@@ -106,73 +55,61 @@ TEST_F(StartupTest, FirstStartWritesAll117ValuesInOneSaveAndStartsWithTheDefault
     for (const QByteArray& line : file.readAll().split('\n'))
         if (line.startsWith('['))
             sections << QString::fromUtf8(line);
-    EXPECT_EQ(sections, (QStringList{QStringLiteral("[config]"), QStringLiteral("[shellex]"), QStringLiteral("[special]"),
-                                     QStringLiteral("[flags]"), QStringLiteral("[shellex_threadmodels]")}));
+    EXPECT_EQ(sections, (QStringList{"[config]", "[shellex]", "[special]", "[flags]", "[shellex_threadmodels]"}));
 }
 
-struct StartCase {
-    const char* name;
-    QList<std::pair<QString, QString>> stored; // section "config" before the start
-    bool rewritesDefaults;
-    Flags flags;
-};
-
-class StartupCaseTest : public StartupTest, public ::testing::WithParamInterface<StartCase> {};
-
-TEST_P(StartupCaseTest, ReadsFlagsAndRewritesDefaultsUnlessFirstRunIsExactlyFalse)
+TEST_F(StartupTest, ReadsFlagsAndRewritesDefaultsUnlessFirstRunIsExactlyFalse)
 {
-    const StartCase& c = GetParam();
-    preset(c.stored);
-    SaveSetting(SETTINGS_APPLICATION, SECTION_SHELLEX, QStringLiteral("0_Name"), QStringLiteral("Changed by the user"));
+    const struct {
+        const char* name;
+        QList<std::pair<const char*, const char*>> stored; // section "config" before the start, FirstRun first
+        bool rewritesDefaults;
+        QString flags;
+    } cases[] = {
+        {"absent options read as true", {{"FirstRun", "False"}}, false,
+         QStringLiteral("LoadOnStartup ShowProgress ShowSplash LoadFull RefreshOnSelect")},
+        {"only exact False is false",
+         {{"FirstRun", "False"}, {"LoadOnStartup", "False"}, {"ShowProgress", "FALSE"}, {"ShowSplash", "False"},
+          {"LoadFull", "false"}, {"RefreshOnSelect", " False"}},
+         false, QStringLiteral("ShowProgress LoadFull RefreshOnSelect")},
+        {"lower-case FirstRun rewrites", {{"FirstRun", "false"}, {"LoadOnStartup", "False"}}, true, kDefaultFlags},
+        {"absent FirstRun rewrites", {{"ShowSplash", "False"}}, true, kDefaultFlags},
+        {"FirstRun True rewrites", {{"FirstRun", "True"}, {"LoadFull", "False"}}, true, kDefaultFlags},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestSettings fresh(false);
+        setFlags(QStringLiteral("ShowProgress"));
+        for (const auto& [key, value] : c.stored)
+            SaveSetting(SETTINGS_APPLICATION, SECTION_CONFIG, QLatin1String(key), QLatin1String(value));
+        SaveSetting(SETTINGS_APPLICATION, SECTION_SHELLEX, QStringLiteral("0_Name"), QStringLiteral("Changed by the user"));
 
-    LoadStartupSettings();
+        LoadStartupSettings();
 
-    EXPECT_EQ(currentFlags(), c.flags);
-    EXPECT_EQ(config("Name").isEmpty(), !c.rewritesDefaults);
-    EXPECT_EQ(GetSetting(SETTINGS_APPLICATION, SECTION_SHELLEX, QStringLiteral("0_Name")),
-              c.rewritesDefaults ? QStringLiteral("Property Sheet Handlers") : QStringLiteral("Changed by the user"));
-    EXPECT_EQ(config("FirstRun"), c.rewritesDefaults ? QStringLiteral("False") : c.stored.front().second);
+        EXPECT_EQ(flagsOn(), c.flags);
+        const auto config = [](const char* key) {
+            return GetSetting(SETTINGS_APPLICATION, SECTION_CONFIG, QLatin1String(key));
+        };
+        EXPECT_EQ(config("Name").isEmpty(), !c.rewritesDefaults);
+        EXPECT_EQ(GetSetting(SETTINGS_APPLICATION, SECTION_SHELLEX, QStringLiteral("0_Name")),
+                  c.rewritesDefaults ? QStringLiteral("Property Sheet Handlers") : QStringLiteral("Changed by the user"));
+        EXPECT_EQ(config("FirstRun"), QString::fromLatin1(c.rewritesDefaults ? "False" : c.stored.front().second));
+    }
 }
-
-const QString F = QStringLiteral("False");
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, StartupCaseTest,
-    ::testing::Values(
-        StartCase{"AbsentOptionsReadAsTrue", {{QStringLiteral("FirstRun"), F}}, false, {true, true, true, true, true}},
-        StartCase{"OnlyExactFalseIsFalse",
-                  {{QStringLiteral("FirstRun"), F},
-                   {QStringLiteral("LoadOnStartup"), F},
-                   {QStringLiteral("ShowProgress"), QStringLiteral("FALSE")},
-                   {QStringLiteral("ShowSplash"), F},
-                   {QStringLiteral("LoadFull"), QStringLiteral("false")},
-                   {QStringLiteral("RefreshOnSelect"), QStringLiteral(" False")}},
-                  false,
-                  {false, true, false, true, true}},
-        StartCase{"LowerCaseFirstRunRewrites",
-                  {{QStringLiteral("FirstRun"), QStringLiteral("false")}, {QStringLiteral("LoadOnStartup"), F}},
-                  true,
-                  kDefaultFlags},
-        StartCase{"AbsentFirstRunRewrites", {{QStringLiteral("ShowSplash"), F}}, true, kDefaultFlags},
-        StartCase{"FirstRunTrueRewrites",
-                  {{QStringLiteral("FirstRun"), QStringLiteral("True")}, {QStringLiteral("LoadFull"), F}},
-                  true,
-                  kDefaultFlags}),
-    [](const ::testing::TestParamInfo<StartCase>& param) { return std::string(param.param.name); });
 
 TEST_F(StartupTest, WritingTheDefaultsOverwritesButNeitherDeletesNorReorders)
 {
-    preset({{QStringLiteral("Custom"), QStringLiteral("kept")}, {QStringLiteral("LoadFull"), F}});
+    SaveSetting(SETTINGS_APPLICATION, SECTION_CONFIG, QStringLiteral("Custom"), QStringLiteral("kept"));
+    SaveSetting(SETTINGS_APPLICATION, SECTION_CONFIG, QStringLiteral("LoadFull"), QStringLiteral("False"));
     WriteDefaultSettings();
-    const QList<SettingPair> pairs = GetAllSettings(SETTINGS_APPLICATION, SECTION_CONFIG);
+    const QStringList pairs = configPairs();
     ASSERT_EQ(pairs.size(), 10);
-    EXPECT_EQ(pairs[0], SettingPair(QStringLiteral("Custom"), QStringLiteral("kept")));
-    EXPECT_EQ(pairs[1], SettingPair(QStringLiteral("LoadFull"), QStringLiteral("True")));
+    EXPECT_EQ(pairs.mid(0, 2), (QStringList{"Custom=kept", "LoadFull=True"}));
 }
 
 TEST_F(StartupTest, SettingsProblemsAreShownOnceAndFailedSavesEachTime)
 {
-    QDir(m_dir.path()).mkpath(QStringLiteral("Varnook2"));
+    QDir(settings.folder()).mkpath(QStringLiteral("Varnook2"));
     QFile file(iniPath());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("[config]\nFirstRun=False\nFirstRun=True\n");
@@ -191,7 +128,7 @@ TEST_F(StartupTest, SettingsProblemsAreShownOnceAndFailedSavesEachTime)
 
     ApplicationSettings(SETTINGS_APPLICATION).setSaveFileFactory(
         [](const QString&) { return std::make_unique<QSaveFile>(QStringLiteral("/nonexistent/folder/file.ini")); });
-    SaveSetting(SETTINGS_APPLICATION, SECTION_CONFIG, QStringLiteral("LoadFull"), F);
+    SaveSetting(SETTINGS_APPLICATION, SECTION_CONFIG, QStringLiteral("LoadFull"), QStringLiteral("False"));
     ASSERT_EQ(ui.boxes().size(), 2u);
     EXPECT_EQ(ui.boxes()[1].icon(), vbExclamation);
     EXPECT_TRUE(ui.boxes()[1].text.contains(iniPath())) << ui.boxes()[1].text.toStdString();
@@ -201,68 +138,74 @@ TEST_F(StartupTest, SettingsProblemsAreShownOnceAndFailedSavesEachTime)
 
 class OpenRegistryTest : public ::testing::Test {
 protected:
-    QProcessEnvironment environment(const QString& winePrefix = QString()) const
+    std::unique_ptr<PrefixStore> openWith(const QString& winePrefix = QString()) const
     {
         QProcessEnvironment env;
-        env.insert(QStringLiteral("HOME"), m_home.path());
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
         if (!winePrefix.isEmpty())
             env.insert(QStringLiteral("WINEPREFIX"), winePrefix);
-        return env;
+        return OpenPrefixRegistry(env);
     }
 
-    QTemporaryDir m_home;
-    ScriptedUi m_ui;
+    // The one box shown so far, after checking its title, icon and button.
+    const MessageBoxRequest& onlyBox(int icon) const
+    {
+        static const MessageBoxRequest none;
+        EXPECT_EQ(ui.boxes().size(), 1u);
+        if (ui.boxes().empty())
+            return none;
+        EXPECT_EQ(ui.boxes()[0].title, QStringLiteral("Varnook"));
+        EXPECT_EQ(ui.boxes()[0].icon(), icon);
+        EXPECT_EQ(ui.boxes()[0].buttons(), vbOKOnly);
+        return ui.boxes()[0];
+    }
+
+    QTemporaryDir home;
+    ScriptedUi ui;
 };
 
-TEST_F(OpenRegistryTest, OpensTheWinePrefixAndMakesItsRegistryCurrent)
+TEST_F(OpenRegistryTest, OpensTheWinePrefixOrElseCreatesTheOwnAndMakesItsRegistryCurrent)
 {
     TestPrefix prefix;
-    const std::unique_ptr<PrefixStore> store = OpenPrefixRegistry(environment(prefix.path()));
+    std::unique_ptr<PrefixStore> store = openWith(prefix.path());
     ASSERT_NE(store, nullptr);
     EXPECT_EQ(store->prefixDir(), QDir(prefix.path()).absolutePath());
     EXPECT_EQ(Registry::current(), &store->registry());
-    EXPECT_TRUE(m_ui.boxes().empty());
-}
 
-TEST_F(OpenRegistryTest, CreatesTheOwnPrefixWhenThereIsNoWinePrefix)
-{
-    const std::unique_ptr<PrefixStore> store = OpenPrefixRegistry(environment());
+    store = openWith();
     ASSERT_NE(store, nullptr);
-    const QString expected = m_home.filePath(QStringLiteral("data/Varnook2/prefix"));
-    EXPECT_EQ(store->prefixDir(), expected);
-    EXPECT_TRUE(QFile::exists(expected + QStringLiteral("/system.reg")));
+    const QString own = home.filePath(QStringLiteral("data/Varnook2/prefix"));
+    EXPECT_EQ(store->prefixDir(), own);
+    EXPECT_TRUE(QFile::exists(own + QStringLiteral("/system.reg")));
     EXPECT_FALSE(store->isReadOnly()) << store->readOnlyReason().toStdString();
-    EXPECT_TRUE(m_ui.boxes().empty());
+    EXPECT_EQ(Registry::current(), &store->registry());
+    EXPECT_TRUE(ui.boxes().empty());
 }
 
 TEST_F(OpenRegistryTest, AMissingPrefixIsReportedAndNothingOpens)
 {
-    const QString missing = m_home.filePath(QStringLiteral("no-such-prefix"));
-    EXPECT_EQ(OpenPrefixRegistry(environment(missing)), nullptr);
-    ASSERT_EQ(m_ui.boxes().size(), 1u);
-    EXPECT_EQ(m_ui.boxes()[0].title, QStringLiteral("Varnook"));
-    EXPECT_EQ(m_ui.boxes()[0].icon(), vbCritical);
-    EXPECT_TRUE(m_ui.boxes()[0].text.contains(missing)) << m_ui.boxes()[0].text.toStdString();
+    const QString missing = home.filePath(QStringLiteral("no-such-prefix"));
+    EXPECT_EQ(openWith(missing), nullptr);
+    const MessageBoxRequest& box = onlyBox(vbCritical);
+    EXPECT_TRUE(box.text.contains(missing)) << box.text.toStdString();
 }
 
 TEST_F(OpenRegistryTest, AReadOnlyRegistryIsExplainedOnce)
 {
     TestPrefix prefix("\nthis line is not Wine's registry format\n");
-    const std::unique_ptr<PrefixStore> store = OpenPrefixRegistry(environment(prefix.path()));
+    const std::unique_ptr<PrefixStore> store = openWith(prefix.path());
     ASSERT_NE(store, nullptr);
     ASSERT_TRUE(store->isReadOnly());
-    ASSERT_EQ(m_ui.boxes().size(), 1u);
-    EXPECT_EQ(m_ui.boxes()[0].icon(), vbInformation);
-    EXPECT_EQ(m_ui.boxes()[0].text, store->readOnlyReason());
+    EXPECT_EQ(onlyBox(vbInformation).text, store->readOnlyReason());
 }
 
 TEST_F(OpenRegistryTest, AFailedRegistrySaveIsShownAsAWarning)
 {
     TestPrefix prefix("\n[Software\\\\Classes] 1796572859\n");
-    const std::unique_ptr<PrefixStore> store = OpenPrefixRegistry(environment(prefix.path()));
+    const std::unique_ptr<PrefixStore> store = openWith(prefix.path());
     ASSERT_NE(store, nullptr);
-    store->setBackupDir(m_home.filePath(QStringLiteral("backups")));
+    store->setBackupDir(home.filePath(QStringLiteral("backups")));
     // Another program rewrites the hive meanwhile: saving over it would lose its change.
     prefix.writeFile(QStringLiteral("system.reg"), TestPrefix::systemHeader() + "\n[Software\\\\Other] 1\n");
 
@@ -271,11 +214,7 @@ TEST_F(OpenRegistryTest, AFailedRegistrySaveIsShownAsAWarning)
                              nullptr),
               ERROR_SUCCESS);
     RegCloseKey(key);
-
-    ASSERT_EQ(m_ui.boxes().size(), 1u);
-    EXPECT_EQ(m_ui.boxes()[0].title, QStringLiteral("Varnook"));
-    EXPECT_EQ(m_ui.boxes()[0].icon(), vbExclamation);
-    EXPECT_EQ(m_ui.boxes()[0].text, store->lastError());
+    EXPECT_EQ(onlyBox(vbExclamation).text, store->lastError());
 }
 
 } // namespace

@@ -1,13 +1,13 @@
-#include "app/shell/StartupFlags.h"
 #include "app/shell/frmMain.h"
 #include "app/shell/frmOptions.h"
-#include "control/records/Definitions.h"
-#include "platform/settings/Settings.h"
+#include "control/tree/Kestrow.h"
+#include "tests/app/shell/ShellTestSupport.h"
 #include "tests/support/ScriptedUi.h"
+#include "tests/support/TestPrefix.h"
+#include "tests/support/TestSettings.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,35 +16,51 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <vector>
 
 namespace {
 
-QString textOf(const QWidget* widget)
+// "name: text | tool tip (disabled)", the text being a button's, a frame's title or a box's contents.
+QString describe(const QWidget* widget)
 {
-    if (auto* button = qobject_cast<const QPushButton*>(widget))
-        return button->text();
-    if (auto* frame = qobject_cast<const QGroupBox*>(widget))
-        return frame->title();
-    if (auto* box = qobject_cast<const QPlainTextEdit*>(widget))
-        return box->toPlainText();
-    if (auto* label = qobject_cast<const QLabel*>(widget))
-        return label->text();
-    if (auto* line = qobject_cast<const QLineEdit*>(widget))
-        return line->text();
-    return QStringLiteral("<no text>");
+    QString line = widget->objectName() + QStringLiteral(":");
+    for (const char* property : {"text", "title", "plainText"})
+        if (const QVariant value = widget->property(property); value.isValid())
+            line += u' ' + value.toString();
+    if (!widget->toolTip().isEmpty())
+        line += QStringLiteral(" | ") + widget->toolTip();
+    return widget->isEnabled() ? line : line + QStringLiteral(" (disabled)");
+}
+
+// One line per menu: "name Title: item=Caption, ...", a separator's caption "-", a hidden item in
+// brackets and a shortcut after its caption.
+QStringList menuBarText(const QMainWindow& window)
+{
+    QStringList lines;
+    for (const QAction* entry : window.menuBar()->actions()) {
+        const QMenu* menu = entry->menu();
+        if (!menu) {
+            lines << entry->text() + QStringLiteral(" is no menu");
+            continue;
+        }
+        QStringList items;
+        for (const QAction* action : menu->actions()) {
+            QString item = action->objectName() + u'=' + (action->isSeparator() ? QStringLiteral("-") : action->text());
+            if (!action->shortcut().isEmpty())
+                item += u' ' + action->shortcut().toString();
+            items << (action->isVisible() ? item : u'[' + item + u']');
+        }
+        lines << menu->objectName() + u' ' + menu->title() + QStringLiteral(": ") + items.join(QStringLiteral(", "));
+    }
+    return lines;
 }
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { m_previousFolder = SetSettingsFolder(m_dir.path()); }
-    void TearDown() override { SetSettingsFolder(m_previousFolder); }
-
     template <typename T>
     T* child(const char* name)
     {
@@ -53,109 +69,47 @@ protected:
         return found;
     }
 
-    QTemporaryDir m_dir;
-    QString m_previousFolder;
+    TestSettings m_settings{false};
     ScriptedUi m_ui;
     frmMain m_window;
 };
 
 TEST_F(MainWindowTest, ControlsStartWithTheirTextsTipsAndStates)
 {
-    const struct {
-        const char* name;
-        const char* text;
-        const char* toolTip;
-        bool enabled;
-    } controls[] = {
-        {"frameTypes", "File Types", "", true},
-        {"frameInfo", "Information", "", true},
-        {"txtInfo0", "Click on an item to view information about it.", "", true},
-        {"btnAdd", "Add...", "Add a new file type, file extension, action or shell extension.", false},
-        {"btnRemove", "Remove", "Remove the selected item.", false},
-        {"btnEdit", "Edit...", "Edit the selected item.", false},
-        {"btnClose", "Close", "Close Varnook", true},
-    };
-    for (const auto& c : controls) {
-        const QWidget* widget = child<QWidget>(c.name);
-        ASSERT_NE(widget, nullptr);
-        EXPECT_EQ(textOf(widget).toStdString(), c.text) << c.name;
-        EXPECT_EQ(widget->toolTip().toStdString(), c.toolTip) << c.name;
-        EXPECT_EQ(widget->isEnabled(), c.enabled) << c.name;
-    }
-    for (const char* row : {"lblInfo1", "lblInfo2", "lblInfo3"})
-        EXPECT_NE(child<QLabel>(row), nullptr);
-    for (const char* row : {"txtInfo1", "txtInfo2", "txtInfo3"})
-        EXPECT_NE(child<QLineEdit>(row), nullptr);
+    QStringList controls;
+    for (const char* name : {"frameTypes", "frameInfo", "txtInfo0", "btnAdd", "btnRemove", "btnEdit", "btnClose"})
+        controls << describe(child<QWidget>(name));
+    EXPECT_EQ(controls,
+              (QStringList{"frameTypes: File Types", "frameInfo: Information",
+                           "txtInfo0: Click on an item to view information about it.",
+                           "btnAdd: Add... | Add a new file type, file extension, action or shell extension. (disabled)",
+                           "btnRemove: Remove | Remove the selected item. (disabled)",
+                           "btnEdit: Edit... | Edit the selected item. (disabled)", "btnClose: Close | Close Varnook"}));
     EXPECT_EQ(m_window.windowTitle(), QStringLiteral("Varnook 2"));
-}
 
-TEST_F(MainWindowTest, TheDescriptionCoversTheRowsUntilAnItemIsShown)
-{
+    // The description covers the three value rows until an item is shown.
     m_window.show();
     EXPECT_TRUE(child<QPlainTextEdit>("txtInfo0")->isVisible());
-    for (const char* row : {"lblInfo1", "txtInfo1", "lblInfo2", "txtInfo2", "lblInfo3", "txtInfo3"})
-        EXPECT_FALSE(child<QWidget>(row)->isVisible()) << row;
+    for (const char* row : {"lblInfo1", "lblInfo2", "lblInfo3"})
+        EXPECT_FALSE(child<QLabel>(row)->isVisible()) << row;
+    for (const char* row : {"txtInfo1", "txtInfo2", "txtInfo3"})
+        EXPECT_FALSE(child<QLineEdit>(row)->isVisible()) << row;
 }
 
 TEST_F(MainWindowTest, MenusHaveTheirItemsInOrderWithoutShortcuts)
 {
-    struct Item {
-        const char* name;
-        const char* caption; // "-" for a separator
-        bool visible;
-    };
-    const struct {
-        const char* name;
-        const char* title;
-        std::vector<Item> items;
-    } menus[] = {
-        {"mnuFile", "File", {{"mnuFileLoad", "Load File Types", true}, {"mnuFileSep1", "-", true}, {"mnuFileClose", "Close", true}}},
-        {"mnuTools",
-         "Tools",
-         {{"mnuToolsApprovedManager", "Approved Shell Extensions", true},
-          {"mnuToolsMimeTypes", "MIME Content Types", true},
-          {"mnuToolsClsidTool", "CLSID Tool", true},
-          {"mnuToolsSep1", "-", true},
-          {"mnuToolsOptions", "Preferences...", true}}},
-        {"mnuKestrow",
-         "Actions",
-         {{"mnuKestrowFind", "Find...", true},
-          {"mnuKestrowSep1", "-", true},
-          {"mnuKestrowRefresh", "Refresh", true},
-          {"mnuKestrowSep2", "-", true},
-          {"mnuKestrowAdd", "Add", true},
-          {"mnuKestrowRemove", "Remove", true},
-          {"mnuKestrowEdit", "Edit", true},
-          {"mnuKestrowSep3", "-", false},
-          {"mnuKestrowAssociateExt", "Associate with...", false},
-          {"mnuKestrowAddTo", "Add to...", false}}},
-        {"mnuHelp", "Help", {{"mnuHelpContents", "Contents", true}, {"mnuHelpAbout", "About", true}}},
-    };
-
-    const QList<QAction*> bar = m_window.menuBar()->actions();
-    ASSERT_EQ(bar.size(), std::size(menus));
-    for (size_t m = 0; m < std::size(menus); ++m) {
-        const QMenu* menu = bar[qsizetype(m)]->menu();
-        ASSERT_NE(menu, nullptr);
-        EXPECT_EQ(menu->objectName().toStdString(), menus[m].name);
-        EXPECT_EQ(menu->title().toStdString(), menus[m].title);
-        const QList<QAction*> actions = menu->actions();
-        ASSERT_EQ(size_t(actions.size()), menus[m].items.size()) << menus[m].name;
-        for (size_t i = 0; i < menus[m].items.size(); ++i) {
-            const Item& expected = menus[m].items[i];
-            const QAction* action = actions[qsizetype(i)];
-            EXPECT_EQ(action->objectName().toStdString(), expected.name);
-            EXPECT_EQ(action->isSeparator(), std::string(expected.caption) == "-") << expected.name;
-            if (!action->isSeparator()) {
-                EXPECT_EQ(action->text().toStdString(), expected.caption);
-            }
-            EXPECT_EQ(action->isVisible(), expected.visible) << expected.name;
-            EXPECT_TRUE(action->shortcut().isEmpty()) << expected.name;
-        }
-    }
+    EXPECT_EQ(menuBarText(m_window),
+              (QStringList{"mnuFile File: mnuFileLoad=Load File Types, mnuFileSep1=-, mnuFileClose=Close",
+                           "mnuTools Tools: mnuToolsApprovedManager=Approved Shell Extensions, "
+                           "mnuToolsMimeTypes=MIME Content Types, mnuToolsClsidTool=CLSID Tool, mnuToolsSep1=-, "
+                           "mnuToolsOptions=Preferences...",
+                           "mnuKestrow Actions: mnuKestrowFind=Find..., mnuKestrowSep1=-, mnuKestrowRefresh=Refresh, "
+                           "mnuKestrowSep2=-, mnuKestrowAdd=Add, mnuKestrowRemove=Remove, mnuKestrowEdit=Edit, "
+                           "[mnuKestrowSep3=-], [mnuKestrowAssociateExt=Associate with...], [mnuKestrowAddTo=Add to...]",
+                           "mnuHelp Help: mnuHelpContents=Contents, mnuHelpAbout=About"}));
 }
 
-TEST_F(MainWindowTest, HasAFixedSize)
+TEST_F(MainWindowTest, HasAFixedSizeAndNamesThePrefixInTheStatusBar)
 {
     m_window.show();
     QCoreApplication::processEvents();
@@ -165,10 +119,7 @@ TEST_F(MainWindowTest, HasAFixedSize)
     m_window.setPrefixStatus(QString(500, u'x'), true);
     QCoreApplication::processEvents();
     EXPECT_EQ(m_window.size(), before) << "a long prefix path does not widen the window";
-}
 
-TEST_F(MainWindowTest, TheStatusBarNamesThePrefixAndWhetherItIsReadOnly)
-{
     m_window.setPrefixStatus(QStringLiteral("/home/u/.wine"), false);
     const QLabel* status = m_window.statusBar()->findChild<QLabel*>(QStringLiteral("lblPrefix"));
     ASSERT_NE(status, nullptr);
@@ -180,11 +131,10 @@ TEST_F(MainWindowTest, TheStatusBarNamesThePrefixAndWhetherItIsReadOnly)
 
 TEST_F(MainWindowTest, PreferencesOpensTheOptionsDialogModallyOwnedByTheWindowEachTimeAnew)
 {
-    StartupFlags::current() = {false, true, true, true, true};
+    setFlags(QStringLiteral("LoadOnStartup ShowSplash LoadFull RefreshOnSelect"));
     std::vector<bool> loadFullShown;
     m_ui.onModal = [&](QDialog& dialog) {
-        auto* options = qobject_cast<frmOptions*>(&dialog);
-        EXPECT_NE(options, nullptr);
+        EXPECT_NE(qobject_cast<frmOptions*>(&dialog), nullptr);
         EXPECT_EQ(dialog.parentWidget(), &m_window);
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Preferences"));
         auto* loadFull = dialog.findChild<QCheckBox*>(QStringLiteral("chkLoadFull"));
@@ -205,10 +155,7 @@ TEST_F(MainWindowTest, PreferencesOpensTheOptionsDialogModallyOwnedByTheWindowEa
 
 TEST_F(MainWindowTest, CloseMenuCloseButtonAndEscapeCloseTheWindow)
 {
-    const struct {
-        const char* way;
-        std::function<void()> close;
-    } ways[] = {
+    const std::pair<const char*, std::function<void()>> ways[] = {
         {"File > Close", [this] { child<QAction>("mnuFileClose")->trigger(); }},
         {"btnClose", [this] { child<QPushButton>("btnClose")->click(); }},
         {"Escape in a value box",
@@ -219,13 +166,73 @@ TEST_F(MainWindowTest, CloseMenuCloseButtonAndEscapeCloseTheWindow)
     };
     int unloaded = 0;
     QObject::connect(&m_window, &frmMain::unloaded, [&unloaded] { ++unloaded; });
-    for (const auto& way : ways) {
+    for (const auto& [way, close] : ways) {
+        SCOPED_TRACE(way);
         m_window.show();
         unloaded = 0;
-        way.close();
-        EXPECT_FALSE(m_window.isVisible()) << way.way;
-        EXPECT_EQ(unloaded, 1) << way.way;
+        close();
+        EXPECT_FALSE(m_window.isVisible());
+        EXPECT_EQ(unloaded, 1);
     }
+}
+
+// ---- loading the file types
+
+const QByteArray kSections = "\n[Software\\\\Classes\\\\.txt] 1\n@=\"txtfile\"\n"
+                             "\n[Software\\\\Classes\\\\txtfile] 1\n@=\"Text Document\"\n";
+
+class MainWindowLoad : public ::testing::Test {
+protected:
+    MainWindowLoad() { setFlags(QStringLiteral("LoadOnStartup LoadFull RefreshOnSelect")); }
+
+    static QAction* loadItem(const frmMain& window) { return window.findChild<QAction*>(QStringLiteral("mnuFileLoad")); }
+
+    TestSettings m_settings;
+    ScriptedUi m_ui;
+};
+
+TEST_F(MainWindowLoad, LoadsOnStartupWithTheWindowDisabledMeanwhile)
+{
+    TestPrefix prefix(kSections);
+    prefix.open();
+    frmMain window;
+    bool enabledDuringLoad = true;
+    QTimer::singleShot(0, [&] { enabledDuringLoad = window.isEnabled(); });
+    StartupFlags::current().ShowProgress = true; // the load lets events through while the box shows
+    window.Form_Load();
+    EXPECT_FALSE(enabledDuringLoad);
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_EQ(window.tree()->Count(), 1);
+    EXPECT_EQ(loadItem(window)->text(), QStringLiteral("Reload File Types"));
+    EXPECT_TRUE(m_ui.boxes().empty());
+}
+
+TEST_F(MainWindowLoad, WithoutLoadOnStartupNothingLoadsUntilAsked)
+{
+    TestPrefix prefix(kSections);
+    prefix.open();
+    StartupFlags::current().LoadOnStartup = false;
+    frmMain window;
+    window.Form_Load();
+    EXPECT_EQ(window.tree()->Count(), 0);
+    EXPECT_EQ(loadItem(window)->text(), QStringLiteral("Load File Types"));
+    loadItem(window)->trigger();
+    EXPECT_EQ(window.tree()->Count(), 1);
+    EXPECT_EQ(loadItem(window)->text(), QStringLiteral("Reload File Types"));
+}
+
+TEST_F(MainWindowLoad, AFailedLoadIsReportedAndTheWindowComesBack)
+{
+    TestPrefix prefix("\n[Software\\\\Other] 1\n"); // no HKEY_CLASSES_ROOT
+    prefix.open();
+    frmMain window;
+    window.Form_Load();
+    ASSERT_EQ(m_ui.boxes().size(), 2u); // the control's fatal message, then the window's
+    EXPECT_EQ(m_ui.boxes()[1].title, QStringLiteral("Error - 2002"));
+    EXPECT_EQ(m_ui.boxes()[1].text, QStringLiteral("There was an error loading file type information from the "
+                                                   "registry.\r\n\r\nPlease restart and try again."));
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_EQ(loadItem(window)->text(), QStringLiteral("Reload File Types"));
 }
 
 } // namespace

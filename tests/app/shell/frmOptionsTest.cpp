@@ -1,131 +1,91 @@
-#include "app/shell/StartupFlags.h"
 #include "app/shell/frmOptions.h"
-#include "control/records/Definitions.h"
-#include "platform/settings/Settings.h"
+#include "tests/app/shell/ShellTestSupport.h"
+#include "tests/support/TestSettings.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const QString T = QStringLiteral("True");
-const QString F = QStringLiteral("False");
+const char* const kBoxes[] = {"chkLoadOnStartup", "chkLoadFull", "chkRefreshOnSelect", "chkShowSplash"};
 
-struct Boxes {
-    Qt::CheckState loadOnStartup, loadFull, refreshOnSelect, showSplash;
-};
-
-struct OptionsCase {
-    const char* name;
-    StartupFlags before;
-    Boxes set;                        // what the user sets before OK
-    StartupFlags after;
-    QList<SettingPair> stored;        // section "config" afterwards, in write order
-};
-
-class OptionsTest : public ::testing::Test {
-protected:
-    void SetUp() override { m_previousFolder = SetSettingsFolder(m_dir.path()); }
-    void TearDown() override { SetSettingsFolder(m_previousFolder); }
-
-    static QCheckBox* box(const frmOptions& dialog, const char* name)
-    {
-        auto* found = dialog.findChild<QCheckBox*>(QLatin1String(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-
-    static void set(const frmOptions& dialog, const Boxes& boxes)
-    {
-        box(dialog, "chkLoadOnStartup")->setCheckState(boxes.loadOnStartup);
-        box(dialog, "chkLoadFull")->setCheckState(boxes.loadFull);
-        box(dialog, "chkRefreshOnSelect")->setCheckState(boxes.refreshOnSelect);
-        box(dialog, "chkShowSplash")->setCheckState(boxes.showSplash);
-    }
-
-    static void press(QWidget& widget, Qt::Key key)
-    {
-        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
-        QCoreApplication::sendEvent(&widget, &event);
-    }
-
-    QTemporaryDir m_dir;
-    QString m_previousFolder;
-};
-
-bool sameFlags(const StartupFlags& a, const StartupFlags& b)
+QCheckBox* box(const frmOptions& dialog, const char* name)
 {
-    return a.ShowProgress == b.ShowProgress && a.ShowSplash == b.ShowSplash && a.LoadOnStartup == b.LoadOnStartup &&
-           a.LoadFull == b.LoadFull && a.RefreshOnSelect == b.RefreshOnSelect;
+    auto* found = dialog.findChild<QCheckBox*>(QLatin1String(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
 }
 
-class OptionsCaseTest : public OptionsTest, public ::testing::WithParamInterface<OptionsCase> {};
-
-TEST_P(OptionsCaseTest, OkSetsTheFlagsAndStoresThemInOrder)
+// The names of the ticked boxes.
+QString ticked(const frmOptions& dialog)
 {
-    const OptionsCase& c = GetParam();
-    StartupFlags::current() = c.before;
-    frmOptions dialog;
-    EXPECT_EQ(box(dialog, "chkLoadOnStartup")->isChecked(), c.before.LoadOnStartup);
-    EXPECT_EQ(box(dialog, "chkLoadFull")->isChecked(), c.before.LoadFull);
-    EXPECT_EQ(box(dialog, "chkRefreshOnSelect")->isChecked(), c.before.RefreshOnSelect);
-    EXPECT_EQ(box(dialog, "chkShowSplash")->isChecked(), c.before.ShowSplash);
-
-    set(dialog, c.set);
-    dialog.findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
-
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_TRUE(sameFlags(StartupFlags::current(), c.after));
-    EXPECT_EQ(GetAllSettings(SETTINGS_APPLICATION, SECTION_CONFIG), c.stored);
+    QStringList names;
+    for (const char* name : kBoxes)
+        if (box(dialog, name)->isChecked())
+            names << QLatin1String(name);
+    return names.join(u' ');
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, OptionsCaseTest,
-    ::testing::Values(
-        OptionsCase{"AllOff",
-                    {false, true, true, true, true},
-                    {Qt::Unchecked, Qt::Unchecked, Qt::Unchecked, Qt::Unchecked},
-                    {true, false, false, false, false},
-                    {{QStringLiteral("LoadOnStartup"), F},
-                     {QStringLiteral("LoadFull"), F},
-                     {QStringLiteral("RefreshOnSelect"), F},
-                     {QStringLiteral("ShowSplash"), F},
-                     {QStringLiteral("ShowProgress"), T}}},
-        OptionsCase{"GreyedCountsAsOff",
-                    {false, true, true, true, true},
-                    {Qt::PartiallyChecked, Qt::Checked, Qt::PartiallyChecked, Qt::PartiallyChecked},
-                    {true, false, false, true, false},
-                    {{QStringLiteral("LoadOnStartup"), F},
-                     {QStringLiteral("LoadFull"), T},
-                     {QStringLiteral("RefreshOnSelect"), F},
-                     {QStringLiteral("ShowSplash"), F},
-                     {QStringLiteral("ShowProgress"), T}}},
+void press(QWidget& widget, Qt::Key key)
+{
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &event);
+}
+
+TEST(Options, OkSetsTheFlagsAndStoresThemInOrder)
+{
+    const auto T = Qt::Checked, F = Qt::Unchecked, grey = Qt::PartiallyChecked;
+    const struct {
+        const char* name;
+        const char* before;
+        const char* shown;
+        Qt::CheckState set[4]; // in the order of kBoxes
+        const char* after;
+        QStringList stored;
+    } cases[] = {
+        {"all off", "LoadOnStartup ShowSplash LoadFull RefreshOnSelect",
+         "chkLoadOnStartup chkLoadFull chkRefreshOnSelect chkShowSplash", {F, F, F, F}, "ShowProgress",
+         {"LoadOnStartup=False", "LoadFull=False", "RefreshOnSelect=False", "ShowSplash=False", "ShowProgress=True"}},
+        {"greyed counts as off", "LoadOnStartup ShowSplash LoadFull RefreshOnSelect",
+         "chkLoadOnStartup chkLoadFull chkRefreshOnSelect chkShowSplash", {grey, T, grey, grey}, "ShowProgress LoadFull",
+         {"LoadOnStartup=False", "LoadFull=True", "RefreshOnSelect=False", "ShowSplash=False", "ShowProgress=True"}},
         // Even when both were on, the splash screen and the progress box end up opposite.
-        OptionsCase{"SplashOnTurnsProgressOff",
-                    {true, true, false, false, false},
-                    {Qt::Checked, Qt::Checked, Qt::Checked, Qt::Checked},
-                    {false, true, true, true, true},
-                    {{QStringLiteral("LoadOnStartup"), T},
-                     {QStringLiteral("LoadFull"), T},
-                     {QStringLiteral("RefreshOnSelect"), T},
-                     {QStringLiteral("ShowSplash"), T},
-                     {QStringLiteral("ShowProgress"), F}}}),
-    [](const ::testing::TestParamInfo<OptionsCase>& param) { return std::string(param.param.name); });
+        {"splash on turns progress off", "ShowProgress ShowSplash", "chkShowSplash", {T, T, T, T},
+         "LoadOnStartup ShowSplash LoadFull RefreshOnSelect",
+         {"LoadOnStartup=True", "LoadFull=True", "RefreshOnSelect=True", "ShowSplash=True", "ShowProgress=False"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestSettings settings(false);
+        setFlags(QString::fromLatin1(c.before));
+        frmOptions dialog;
+        EXPECT_EQ(ticked(dialog), QString::fromLatin1(c.shown));
+        for (int i = 0; i < 4; ++i)
+            box(dialog, kBoxes[i])->setCheckState(c.set[i]);
+        dialog.findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
 
-TEST_F(OptionsTest, CancelAndEscapeChangeNeitherFlagsNorStore)
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(flagsOn(), QString::fromLatin1(c.after));
+        EXPECT_EQ(configPairs(), c.stored);
+    }
+}
+
+TEST(Options, CancelAndEscapeChangeNeitherFlagsNorStore)
 {
-    const StartupFlags before{false, true, true, true, true};
+    TestSettings settings(false);
+    const QString before = QStringLiteral("LoadOnStartup ShowSplash LoadFull RefreshOnSelect");
     for (const bool byEscape : {false, true}) {
-        StartupFlags::current() = before;
+        SCOPED_TRACE(byEscape ? "Escape" : "Cancel");
+        setFlags(before);
         frmOptions dialog;
         dialog.show();
-        set(dialog, {Qt::Unchecked, Qt::Unchecked, Qt::Unchecked, Qt::Unchecked});
+        for (const char* name : kBoxes)
+            box(dialog, name)->setChecked(false);
         if (byEscape)
             press(dialog, Qt::Key_Escape);
         else
@@ -133,21 +93,22 @@ TEST_F(OptionsTest, CancelAndEscapeChangeNeitherFlagsNorStore)
 
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
         EXPECT_FALSE(dialog.isVisible());
-        EXPECT_TRUE(sameFlags(StartupFlags::current(), before)) << "by Escape " << byEscape;
+        EXPECT_EQ(flagsOn(), before);
         EXPECT_FALSE(QFile::exists(ApplicationSettings(SETTINGS_APPLICATION).filePath()));
     }
 }
 
-TEST_F(OptionsTest, EnterPressesOk)
+TEST(Options, EnterPressesOk)
 {
-    StartupFlags::current() = {false, true, true, true, true};
+    TestSettings settings(false);
+    setFlags(QStringLiteral("LoadOnStartup ShowSplash LoadFull RefreshOnSelect"));
     frmOptions dialog;
     dialog.show();
     box(dialog, "chkLoadFull")->setChecked(false);
     press(dialog, Qt::Key_Return);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(StartupFlags::current().LoadFull);
-    EXPECT_EQ(GetSetting(SETTINGS_APPLICATION, SECTION_CONFIG, QStringLiteral("LoadFull")), F);
+    EXPECT_EQ(GetSetting(SETTINGS_APPLICATION, SECTION_CONFIG, QStringLiteral("LoadFull")), QStringLiteral("False"));
 }
 
 } // namespace

@@ -37,17 +37,6 @@ protected:
     TestPrefix prefix;
 };
 
-TEST(ActionNames, StandardVerbsGetTheirDisplayNames)
-{
-    const struct {
-        const char* verb;
-        const char* name;
-    } cases[] = {{"open", "Open"}, {"PRINT", "Print"}, {"printto", "Print To"}, {"Edit", "Edit"}, {"new", "New"},
-                 {"find", "Find"}, {"explore", "Explore"}, {"play", "play"}, {"runas", "runas"}};
-    for (const auto& c : cases)
-        EXPECT_EQ(ActionObject::StandardName(QString::fromLatin1(c.verb)), QString::fromLatin1(c.name)) << c.verb;
-}
-
 TEST_F(ActionRecord, LoadsCommandAndDdeWhateverTheCaseOfTheSubkeys)
 {
     auto open = action(QStringLiteral("open"));
@@ -62,21 +51,22 @@ TEST_F(ActionRecord, LoadsCommandAndDdeWhateverTheCaseOfTheSubkeys)
     EXPECT_EQ(prefix.store().registry().openHandleCount(), 0u);
 }
 
-TEST_F(ActionRecord, MissingVerbsLoadWithTheirStandardNames)
+// Whether its key is there without a name (play, printto) or missing, a verb shows its standard name.
+TEST_F(ActionRecord, UnnamedVerbsTakeTheirStandardNamesAndUnreadableOnesFail)
 {
-    for (const char* verb : {"play", "printto", "nosuchverb"}) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"PRINT", "Print"},     {"printto", "Print To"}, {"Edit", "Edit"}, {"new", "New"},    {"find", "Find"},
+        {"explore", "Explore"}, {"play", "play"},        {"runas", "runas"}};
+    for (const auto& [verb, name] : cases) {
+        SCOPED_TRACE(verb);
         auto a = action(QString::fromLatin1(verb));
-        EXPECT_EQ(a->LoadMe(), 0) << verb;
-        EXPECT_EQ(a->Name, ActionObject::StandardName(QString::fromLatin1(verb)));
+        EXPECT_EQ(a->LoadMe(), 0);
+        EXPECT_EQ(a->Name, QString::fromLatin1(name));
         EXPECT_EQ(a->Command, QString());
     }
-}
-
-TEST_F(ActionRecord, AnUnreadableNameFailsWith2008)
-{
-    auto a = action(QStringLiteral("toolong"));
-    EXPECT_EQ(a->LoadMe(), kErrLoadAction);
-    EXPECT_EQ(a->Name, QString()); // no derived name after a failure
+    auto tooLong = action(QStringLiteral("toolong"));
+    EXPECT_EQ(tooLong->LoadMe(), kErrLoadAction);
+    EXPECT_EQ(tooLong->Name, QString()); // no derived name after a failure
     EXPECT_EQ(prefix.store().registry().openHandleCount(), 0u);
 }
 

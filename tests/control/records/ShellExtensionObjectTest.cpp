@@ -12,43 +12,48 @@ namespace {
 const QByteArray kSections = R"(
 [Software\\Classes\\CLSID\\{11111111-0000-0000-0000-000000000001}] 1
 @="Menu Handler"
-
 [Software\\Classes\\CLSID\\{11111111-0000-0000-0000-000000000001}\\InprocServer] 1
 @="menu16.dll"
-
 [Software\\Classes\\CLSID\\{11111111-0000-0000-0000-000000000001}\\InprocServer32] 1
 @="C:\\windows\\system32\\menu.dll"
 "ThreadingModel"="Apartment"
-
 [Software\\Classes\\CLSID\\{22222222-0000-0000-0000-000000000002}\\InprocServer32] 1
 @="icons.dll"
-
 [Software\\Classes\\txtfile\\shellex\\ContextMenuHandlers\\Blanks] 1
 @="  {11111111-0000-0000-0000-000000000001}  "
-
 [Software\\Classes\\txtfile\\shellex\\ContextMenuHandlers\\{22222222-0000-0000-0000-000000000002}] 1
 @=""
-
 [Software\\Classes\\txtfile\\shellex\\ContextMenuHandlers\\NoClass] 1
 @="{99999999-0000-0000-0000-000000000009}"
-
 [Software\\Classes\\txtfile\\shellex\\IconHandler] 1
 @="{22222222-0000-0000-0000-000000000002}"
-
 [Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved] 1
 "{11111111-0000-0000-0000-000000000001}"=""
 )";
 
-std::shared_ptr<ShellExtensionObject> handler(const QString& group, bool isGroup, const QString& name, int index)
+const QString kMenuClass = QStringLiteral("{11111111-0000-0000-0000-000000000001}");
+const QString kIconClass = QStringLiteral("{22222222-0000-0000-0000-000000000002}");
+
+const QString kMenus = QStringLiteral("ContextMenuHandlers");
+
+// A member of a group, unless it is named after the group key as a single handler is.
+std::shared_ptr<ShellExtensionObject> handler(const QString& group, const QString& name, int index)
 {
     auto h = std::make_shared<ShellExtensionObject>();
     h->HostInternalName = QStringLiteral("txtfile");
     h->HostTypeKey = QStringLiteral("ft__.txtfile");
     h->ExtTypeKey = group;
-    h->ExtTypeGroup = isGroup;
+    h->ExtTypeGroup = group != name;
     h->ExtTypeIndex = static_cast<qint16>(index);
     h->InternalName = name;
     return h;
+}
+
+// The approval of a class, read straight from the approved list.
+std::optional<QString> approval(const QString& clsid)
+{
+    return probe::text(QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved"),
+                       clsid, HKEY_LOCAL_MACHINE);
 }
 
 class ShellExtensionRecord : public ::testing::Test {
@@ -66,9 +71,9 @@ protected:
 
 TEST_F(ShellExtensionRecord, LoadsAGroupMemberWithItsClass)
 {
-    auto h = handler(QStringLiteral("ContextMenuHandlers"), true, QStringLiteral("Blanks"), 1);
+    auto h = handler(kMenus, QStringLiteral("Blanks"), 1);
     ASSERT_EQ(h->LoadMe(), 0);
-    EXPECT_EQ(h->CLSID, QStringLiteral("{11111111-0000-0000-0000-000000000001}")); // blanks removed
+    EXPECT_EQ(h->CLSID, kMenuClass); // blanks removed
     EXPECT_EQ(h->Name, QStringLiteral("Menu Handler"));
     EXPECT_EQ(h->Inproc, QStringLiteral("menu16.dll"));
     EXPECT_EQ(h->Inproc32, QStringLiteral("C:\\windows\\system32\\menu.dll"));
@@ -81,124 +86,105 @@ TEST_F(ShellExtensionRecord, LoadsAGroupMemberWithItsClass)
 
 TEST_F(ShellExtensionRecord, FallsBackToTheKeyNameForClsidAndName)
 {
-    auto member = handler(QStringLiteral("ContextMenuHandlers"), true, QStringLiteral("{22222222-0000-0000-0000-000000000002}"), 1);
+    auto member = handler(kMenus, kIconClass, 1);
     ASSERT_EQ(member->LoadMe(), 0);
     EXPECT_EQ(member->CLSID, member->InternalName);
     EXPECT_EQ(member->Name, member->InternalName); // the class has no name
     EXPECT_FALSE(member->Approved);
-
-    auto single = handler(QStringLiteral("IconHandler"), false, QStringLiteral("IconHandler"), 6);
-    ASSERT_EQ(single->LoadMe(), 0);
-    EXPECT_EQ(single->Key(), QStringLiteral("sh__.{22222222-0000-0000-0000-000000000002}.6.txtfile"));
 }
 
 TEST_F(ShellExtensionRecord, MissingHandlerOrClassFailsQuietly)
 {
-    EXPECT_EQ(handler(QStringLiteral("ContextMenuHandlers"), true, QStringLiteral("NoClass"), 1)->LoadMe(), kErrClsid);
-    EXPECT_EQ(handler(QStringLiteral("DropHandler"), false, QStringLiteral("DropHandler"), 5)->LoadMe(), kErrInternalName);
-    EXPECT_EQ(handler(QStringLiteral("ContextMenuHandlers"), true, QStringLiteral("Absent"), 1)->LoadMe(), kErrInternalName);
+    EXPECT_EQ(handler(kMenus, QStringLiteral("NoClass"), 1)->LoadMe(), kErrClsid);
+    EXPECT_EQ(handler(QStringLiteral("DropHandler"), QStringLiteral("DropHandler"), 5)->LoadMe(), kErrInternalName);
+    EXPECT_EQ(handler(kMenus, QStringLiteral("Absent"), 1)->LoadMe(), kErrInternalName);
     EXPECT_TRUE(ui.boxes().empty());
     EXPECT_EQ(prefix.store().registry().openHandleCount(), 0u);
 }
 
 TEST_F(ShellExtensionRecord, WritesClassApprovalAndRegistration)
 {
-    auto member = handler(QStringLiteral("PropertySheetHandlers"), true, QStringLiteral("Props"), 0);
+    auto member = handler(QStringLiteral("PropertySheetHandlers"), QStringLiteral("Props"), 0);
     member->CLSID = QStringLiteral("{33333333-0000-0000-0000-000000000003}");
     member->Name = QStringLiteral("Property Pages");
     member->Inproc32 = QStringLiteral("props.dll");
     member->Approved = true;
     ASSERT_EQ(member->WriteMe(), 0);
-    const QString cls = QStringLiteral("CLSID\\{33333333-0000-0000-0000-000000000003}");
+    const QString cls = QStringLiteral("CLSID\\") + member->CLSID;
     EXPECT_EQ(probe::text(cls), QStringLiteral("Property Pages"));
     EXPECT_EQ(probe::text(cls + QStringLiteral("\\InprocServer32")), QStringLiteral("props.dll"));
     EXPECT_EQ(probe::text(cls + QStringLiteral("\\InprocServer32"), QStringLiteral("ThreadingModel")), QString());
     EXPECT_EQ(probe::text(QStringLiteral("txtfile\\shellex\\PropertySheetHandlers\\Props")), member->CLSID);
-    EXPECT_EQ(probe::text(QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved"),
-                          member->CLSID, HKEY_LOCAL_MACHINE),
-              QString());
+    EXPECT_EQ(approval(member->CLSID), QString());
 
-    auto single = handler(QStringLiteral("DropHandler"), false, QStringLiteral("DropHandler"), 5);
-    single->CLSID = QStringLiteral("{11111111-0000-0000-0000-000000000001}");
-    single->Approved = false;
-    ASSERT_EQ(single->WriteMe(), 0);
-    EXPECT_EQ(probe::text(QStringLiteral("txtfile\\shellex\\DropHandler")), single->CLSID);
-    EXPECT_FALSE(probe::text(QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved"),
-                             single->CLSID, HKEY_LOCAL_MACHINE));
+    auto drop = handler(QStringLiteral("DropHandler"), QStringLiteral("DropHandler"), 5);
+    drop->CLSID = kMenuClass;
+    drop->Approved = false;
+    ASSERT_EQ(drop->WriteMe(), 0);
+    EXPECT_EQ(probe::text(QStringLiteral("txtfile\\shellex\\DropHandler")), kMenuClass);
+    EXPECT_FALSE(approval(kMenuClass));
     // The 16-bit server is never written and stays as it was.
-    EXPECT_EQ(probe::text(QStringLiteral("CLSID\\{11111111-0000-0000-0000-000000000001}\\InprocServer")),
-              QStringLiteral("menu16.dll"));
+    EXPECT_EQ(probe::text(QStringLiteral("CLSID\\%1\\InprocServer").arg(kMenuClass)), QStringLiteral("menu16.dll"));
 }
 
 TEST_F(ShellExtensionRecord, RefusesToWriteWithoutTheNamesItNeeds)
 {
-    struct Case {
+    const QString clsid = QStringLiteral("{44444444-0000-0000-0000-000000000004}");
+    const struct {
         const char* what;
-        QString clsid;
-        QString extTypeKey;
-        QString internalName;
+        QString clsid, extTypeKey, internalName;
         long expected;
     } cases[] = {
-        {"no CLSID", QString(), QStringLiteral("ContextMenuHandlers"), QStringLiteral("X"), kErrCreateKey},
-        {"no group key", QStringLiteral("{44444444-0000-0000-0000-000000000004}"), QString(), QStringLiteral("X"), kErrOpenKey},
-        {"no member name", QStringLiteral("{44444444-0000-0000-0000-000000000004}"), QStringLiteral("ContextMenuHandlers"),
-         QString(), kErrCreateKey},
+        {"no CLSID", QString(), kMenus, QStringLiteral("X"), kErrCreateKey},
+        {"no group key", clsid, QString(), QStringLiteral("X"), kErrOpenKey},
+        {"no member name", clsid, kMenus, QString(), kErrCreateKey},
     };
-    for (const Case& c : cases) {
-        auto h = handler(c.extTypeKey, true, c.internalName, 1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto h = handler(c.extTypeKey, c.internalName, 1);
         h->CLSID = c.clsid;
         h->Name = QStringLiteral("Clobber");
-        EXPECT_EQ(h->WriteMe(), c.expected) << c.what;
+        EXPECT_EQ(h->WriteMe(), c.expected);
         // Neither the CLSID key itself nor the group key got a value of this handler's.
-        EXPECT_FALSE(probe::text(QStringLiteral("CLSID"))) << c.what;
-        EXPECT_FALSE(probe::text(QStringLiteral("txtfile\\shellex"))) << c.what;
-        EXPECT_FALSE(probe::text(QStringLiteral("txtfile\\shellex\\ContextMenuHandlers"))) << c.what;
+        EXPECT_FALSE(probe::text(QStringLiteral("CLSID")));
+        EXPECT_FALSE(probe::text(QStringLiteral("txtfile\\shellex")));
+        EXPECT_FALSE(probe::text(QStringLiteral("txtfile\\shellex\\ContextMenuHandlers")));
     }
 }
 
-TEST_F(ShellExtensionRecord, RemovesRegistrationAndWithRemoveFullTheClass)
+TEST_F(ShellExtensionRecord, RemovesRegistrationsWithoutLeavingEmptyContainersAndWithRemoveFullTheClass)
 {
-    auto member = handler(QStringLiteral("ContextMenuHandlers"), true, QStringLiteral("Blanks"), 1);
+    auto member = handler(kMenus, QStringLiteral("Blanks"), 1);
     ASSERT_EQ(member->LoadMe(), 0);
     ASSERT_EQ(member->RemoveMe(false), 0);
     EXPECT_FALSE(probe::keyExists(QStringLiteral("txtfile\\shellex\\ContextMenuHandlers\\Blanks")));
-    EXPECT_TRUE(probe::keyExists(QStringLiteral("CLSID\\{11111111-0000-0000-0000-000000000001}")));
+    EXPECT_TRUE(probe::keyExists(QStringLiteral("CLSID\\") + kMenuClass));
     EXPECT_EQ(member->RemoveMe(false), kErrRemoveKey); // already gone
 
-    auto icon = handler(QStringLiteral("IconHandler"), false, QStringLiteral("IconHandler"), 6);
-    ASSERT_EQ(icon->LoadMe(), 0);
-    ASSERT_EQ(icon->RemoveMe(true), 0);
-    EXPECT_FALSE(probe::keyExists(QStringLiteral("txtfile\\shellex\\IconHandler")));
-    EXPECT_FALSE(probe::keyExists(QStringLiteral("CLSID\\{22222222-0000-0000-0000-000000000002}"))); // with InprocServer32
-
-    // The approved list is not touched.
-    EXPECT_TRUE(probe::text(QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved"),
-                            QStringLiteral("{11111111-0000-0000-0000-000000000001}"), HKEY_LOCAL_MACHINE));
-}
-
-TEST_F(ShellExtensionRecord, RemovingTheLastMembersLeavesNoEmptyContainers)
-{
-    for (const char* name : {"Blanks", "{22222222-0000-0000-0000-000000000002}", "NoClass"}) {
-        auto h = handler(QStringLiteral("ContextMenuHandlers"), true, QString::fromLatin1(name), 1);
+    for (const QString& name : {kIconClass, QStringLiteral("NoClass")}) {
+        auto h = handler(kMenus, name, 1);
         h->CLSID = QStringLiteral("{x}");
-        ASSERT_EQ(h->RemoveMe(false), 0) << name;
+        ASSERT_EQ(h->RemoveMe(false), 0) << name.toStdString();
     }
     EXPECT_FALSE(probe::keyExists(QStringLiteral("txtfile\\shellex\\ContextMenuHandlers")));
     EXPECT_TRUE(probe::keyExists(QStringLiteral("txtfile\\shellex"))); // IconHandler is still there
-    auto icon = handler(QStringLiteral("IconHandler"), false, QStringLiteral("IconHandler"), 6);
-    ASSERT_EQ(icon->RemoveMe(false), 0);
+
+    auto icon = handler(QStringLiteral("IconHandler"), QStringLiteral("IconHandler"), 6);
+    ASSERT_EQ(icon->LoadMe(), 0);
+    ASSERT_EQ(icon->RemoveMe(true), 0);
     EXPECT_FALSE(probe::keyExists(QStringLiteral("txtfile\\shellex")));
     EXPECT_TRUE(probe::keyExists(QStringLiteral("txtfile")));
+    EXPECT_FALSE(probe::keyExists(QStringLiteral("CLSID\\") + kIconClass)); // with InprocServer32
+    EXPECT_TRUE(approval(kMenuClass)); // the approved list is not touched
 }
 
 TEST_F(ShellExtensionRecord, RemoveReportsWhatIsMissing)
 {
-    auto noHost = handler(QStringLiteral("IconHandler"), false, QStringLiteral("IconHandler"), 6);
+    auto noHost = handler(QStringLiteral("IconHandler"), QStringLiteral("IconHandler"), 6);
     noHost->HostInternalName = QStringLiteral("nofile");
     EXPECT_EQ(noHost->RemoveMe(true), kErrOpenKey);
-    auto noGroup = handler(QStringLiteral("DragDropHandlers"), true, QStringLiteral("X"), 3);
-    EXPECT_EQ(noGroup->RemoveMe(true), kErrOpenKey);
-    auto noClass = handler(QStringLiteral("ContextMenuHandlers"), true, QStringLiteral("NoClass"), 1);
+    EXPECT_EQ(handler(QStringLiteral("DragDropHandlers"), QStringLiteral("X"), 3)->RemoveMe(true), kErrOpenKey);
+    auto noClass = handler(kMenus, QStringLiteral("NoClass"), 1);
     noClass->CLSID = QStringLiteral("{99999999-0000-0000-0000-000000000009}");
     EXPECT_EQ(noClass->RemoveMe(true), kErrRemoveKey);
     EXPECT_FALSE(probe::keyExists(QStringLiteral("txtfile\\shellex\\ContextMenuHandlers\\NoClass")));
