@@ -9,77 +9,42 @@
 
 QByteArray KestrowFixture::sampleSections()
 {
-    return R"(
-[Software\\Classes\\.doc] 1
-@="docfile"
-
-[Software\\Classes\\.log] 1
-@="txtfile"
-
-[Software\\Classes\\.txt] 1
-@="txtfile"
-
-[Software\\Classes\\.txt\\shellex\\{33333333-0000-0000-0000-000000000001}] 1
-@="{33333333-0000-0000-0000-000000000001}"
-
-[Software\\Classes\\.zzz] 1
-@="ghostfile"
-
-[Software\\Classes\\CLSID\\{11111111-0000-0000-0000-000000000001}] 1
-@="Menu One"
-
-[Software\\Classes\\CLSID\\{11111111-0000-0000-0000-000000000002}] 1
-@="Menu Two"
-
-[Software\\Classes\\CLSID\\{11111111-0000-0000-0000-000000000003}] 1
-@="Icon Painter"
-
-[Software\\Classes\\CLSID\\{33333333-0000-0000-0000-000000000001}] 1
-@="Text Preview"
-
-[Software\\Classes\\CLSID\\{44444444-0000-0000-0000-000000000001}] 1
-@="Doc Page"
-
-[Software\\Classes\\Folder] 1
-@="Folder"
-
-[Software\\Classes\\docfile] 1
-@="Doc File"
-
-[Software\\Classes\\docfile\\shell\\open\\command] 1
-@="writer.exe %1"
-
-[Software\\Classes\\docfile\\shellex\\PropertySheetHandlers\\Page] 1
-@="{44444444-0000-0000-0000-000000000001}"
-
-[Software\\Classes\\txtfile] 1
-@="Text Document"
-
-[Software\\Classes\\txtfile\\DefaultIcon] 1
-@="C:\\icons\\red.ico"
-
-[Software\\Classes\\txtfile\\shell\\open\\command] 1
-@="notepad.exe %1"
-
-[Software\\Classes\\txtfile\\shell\\print\\command] 1
-@="notepad.exe /p %1"
-
-[Software\\Classes\\txtfile\\shellex\\ContextMenuHandlers\\Menu1] 1
-@="{11111111-0000-0000-0000-000000000001}"
-
-[Software\\Classes\\txtfile\\shellex\\ContextMenuHandlers\\Menu2] 1
-@="{11111111-0000-0000-0000-000000000002}"
-
-[Software\\Classes\\txtfile\\shellex\\IconHandler] 1
-@="{11111111-0000-0000-0000-000000000003}"
-)";
+    return classes({
+        {".doc", "docfile"},
+        {".log", "txtfile"},
+        {".txt", "txtfile"},
+        {R"(.txt\shellex\{33333333-0000-0000-0000-000000000001})", "{33333333-0000-0000-0000-000000000001}"},
+        {".zzz", "ghostfile"},
+        {R"(CLSID\{11111111-0000-0000-0000-000000000001})", "Menu One"},
+        {R"(CLSID\{11111111-0000-0000-0000-000000000002})", "Menu Two"},
+        {R"(CLSID\{11111111-0000-0000-0000-000000000003})", "Icon Painter"},
+        {R"(CLSID\{33333333-0000-0000-0000-000000000001})", "Text Preview"},
+        {R"(CLSID\{44444444-0000-0000-0000-000000000001})", "Doc Page"},
+        {"Folder", "Folder"},
+        {"docfile", "Doc File"},
+        {R"(docfile\shell\open\command)", "writer.exe %1"},
+        {R"(docfile\shellex\PropertySheetHandlers\Page)", "{44444444-0000-0000-0000-000000000001}"},
+        {"txtfile", "Text Document"},
+        {R"(txtfile\DefaultIcon)", R"(C:\icons\red.ico)"},
+        {R"(txtfile\shell\open\command)", "notepad.exe %1"},
+        {R"(txtfile\shell\print\command)", "notepad.exe /p %1"},
+        {R"(txtfile\shellex\ContextMenuHandlers\Menu1)", "{11111111-0000-0000-0000-000000000001}"},
+        {R"(txtfile\shellex\ContextMenuHandlers\Menu2)", "{11111111-0000-0000-0000-000000000002}"},
+        {R"(txtfile\shellex\IconHandler)", "{11111111-0000-0000-0000-000000000003}"},
+    });
 }
 
-const QString KestrowFixture::kMenu1 = QStringLiteral("sh__.{11111111-0000-0000-0000-000000000001}.1.txtfile");
-const QString KestrowFixture::kMenu2 = QStringLiteral("sh__.{11111111-0000-0000-0000-000000000002}.1.txtfile");
-const QString KestrowFixture::kIconHandler = QStringLiteral("sh__.{11111111-0000-0000-0000-000000000003}.6.txtfile");
-const QString KestrowFixture::kDocPage = QStringLiteral("sh__.{44444444-0000-0000-0000-000000000001}.0.docfile");
-const QString KestrowFixture::kTxtHandler = QStringLiteral("sh__.{33333333-0000-0000-0000-000000000001}.-1..txt");
+QByteArray KestrowFixture::classes(std::initializer_list<ClassesKey> keys)
+{
+    const auto escaped = [](const char* text) { return QByteArray(text).replace('\\', "\\\\").replace('"', "\\\""); };
+    QByteArray sections;
+    for (const ClassesKey& key : keys) {
+        sections += "\n[Software\\\\Classes\\\\" + escaped(key.path) + "] 1\n";
+        if (key.value)
+            sections += "@=\"" + escaped(key.value) + "\"\n";
+    }
+    return sections;
+}
 
 bool KestrowFixture::sameImage(const QIcon& a, const QIcon& b)
 {
@@ -94,11 +59,17 @@ KestrowFixture::KestrowFixture(const QByteArray& sections)
     SetIconPrefix(prefix.path());
 }
 
-long KestrowFixture::load(bool loadFull)
+void KestrowFixture::rewrite(const QByteArray& sections)
 {
-    bool progress = false;
+    prefix.writeFile(QStringLiteral("system.reg"), TestPrefix::systemHeader() + sections);
+    prefix.reopen();
+    SetIconPrefix(prefix.path());
+}
+
+long KestrowFixture::load(bool loadFull, bool showProgress)
+{
     bool splash = false;
-    return control.LoadCollection(progress, splash, loadFull);
+    return control.LoadCollection(showProgress, splash, loadFull);
 }
 
 QStringList KestrowFixture::childKeys(const QString& key) const

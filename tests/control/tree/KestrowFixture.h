@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 
 // A Kestrow control on a prefix whose HKEY_CLASSES_ROOT the test writes, with the default
@@ -28,23 +29,40 @@ public:
     // kDocPage of group 0. .zzz names a type that does not exist. Folder, a grouped special
     // type, has no members.
     static QByteArray sampleSections();
-    static const QString kMenu1;
-    static const QString kMenu2;
-    static const QString kIconHandler;
-    static const QString kDocPage;
-    static const QString kTxtHandler;
+    // A key below HKEY_CLASSES_ROOT (single backslashes) and its default value; none when null.
+    struct ClassesKey {
+        const char* path;
+        const char* value = nullptr;
+    };
+    // The Wine-format sections of system.reg that hold these keys.
+    static QByteArray classes(std::initializer_list<ClassesKey> keys);
+    inline static const QString kMenu1 = QStringLiteral("sh__.{11111111-0000-0000-0000-000000000001}.1.txtfile");
+    inline static const QString kMenu2 = QStringLiteral("sh__.{11111111-0000-0000-0000-000000000002}.1.txtfile");
+    inline static const QString kIconHandler = QStringLiteral("sh__.{11111111-0000-0000-0000-000000000003}.6.txtfile");
+    inline static const QString kDocPage = QStringLiteral("sh__.{44444444-0000-0000-0000-000000000001}.0.docfile");
+    inline static const QString kTxtHandler = QStringLiteral("sh__.{33333333-0000-0000-0000-000000000001}.-1..txt");
 
     // Whether two icons look the same in the small size.
     static bool sameImage(const QIcon& a, const QIcon& b);
 
 protected:
-    // `sections`: Wine-format sections of system.reg ("[Software\\Classes\\.txt] 1" ...).
+    // `sections`: Wine-format sections of system.reg, as classes() makes them.
     explicit KestrowFixture(const QByteArray& sections);
 
-    // Loads without progress box or splash screen.
-    long load(bool loadFull = true);
+    // Gives HKEY_CLASSES_ROOT `sections` instead, before the first load.
+    void rewrite(const QByteArray& sections);
+    // Loads without splash screen, and without progress box unless asked.
+    long load(bool loadFull = true, bool showProgress = false);
 
     KestrowNode* node(const QString& key) const { return control.GetNodeFromKey(key); }
+    // The key of a node's parent; empty for a node at the top, or no node.
+    QString parentKey(const QString& key) const
+    {
+        const KestrowNode* n = node(key);
+        return n && n->parent() ? n->parent()->key() : QString();
+    }
+    // The key of the selected node; empty when none is.
+    QString selectedKey() const { return control.SelectedNode() ? control.SelectedNode()->key() : QString(); }
     // The keys of a node's children in shown order; of the top level for an empty key.
     QStringList childKeys(const QString& key = QString()) const;
     // The record of the node with `key`, as the host would get it.

@@ -10,7 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <iterator>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -31,12 +32,18 @@ protected:
     {
         QPixmap red(16, 16);
         red.fill(Qt::red);
-        images.Add(QIcon(red), QStringLiteral("red"));
+        images.Add(QIcon(red), u"red"_s);
         QObject::connect(&tree, &QAbstractItemModel::rowsInserted, [this] { ++inserted; });
         QObject::connect(&tree, &QAbstractItemModel::rowsRemoved, [this] { ++removed; });
         QObject::connect(&tree, &QAbstractItemModel::rowsMoved, [this] { ++moved; });
         QObject::connect(&tree, &QAbstractItemModel::modelReset, [this] { ++resets; });
     }
+
+    KestrowNode* add(const char* parent, const char* key, const char* text)
+    {
+        return tree.add(QString::fromLatin1(parent), QString::fromLatin1(key), QString::fromLatin1(text), u"red"_s);
+    }
+    KestrowNode* node(const char* key) const { return tree.node(QString::fromLatin1(key)); }
 
     // Walks the model the way a view does and checks that it agrees with itself and with the
     // nodes: parents round-trip, counts match, rows are in order of text, keys find their nodes.
@@ -48,10 +55,10 @@ protected:
         EXPECT_EQ(tree.columnCount(), 1);
     }
 
-    // The texts of the children of `key` (of the top level for an empty key), in row order.
-    QStringList texts(const QString& key = QString()) const
+    // The texts of the children of `key` (of the top level for null), in row order.
+    QStringList texts(const char* key = nullptr) const
     {
-        const QModelIndex parent = key.isEmpty() ? QModelIndex() : tree.indexOf(tree.node(key));
+        const QModelIndex parent = key ? tree.indexOf(node(key)) : QModelIndex();
         QStringList result;
         for (int row = 0; row < tree.rowCount(parent); ++row)
             result << tree.data(tree.index(row, 0, parent)).toString();
@@ -89,10 +96,8 @@ private:
             EXPECT_EQ(tree.node(n->key()), n);
             const QString text = tree.data(index).toString();
             EXPECT_EQ(text, n->text());
-            if (row > 0) {
-                EXPECT_LE(previous.compare(text, Qt::CaseInsensitive), 0) << previous.toStdString() << " / "
-                                                                          << text.toStdString();
-            }
+            EXPECT_LE(previous.compare(text, Qt::CaseInsensitive), 0)
+                << previous.toStdString() << " / " << text.toStdString();
             previous = text;
             ++walked;
             checkBelow(index, walked);
@@ -104,9 +109,7 @@ TEST_F(KestrowTreeModel, NodesGoToTheirPlaceInOrderOfText)
 {
     // Added in no particular order, below each other and at the top.
     const struct {
-        const char* parent;
-        const char* key;
-        const char* text;
+        const char *parent, *key, *text;
     } nodes[] = {
         {"", "ft__.txt", "Text Document"}, {"", "ft__.doc", "document"},      {"ft__.txt", "ftef.t", "Extensions"},
         {"", "sp__.orph", " Orphaned"},    {"ftef.t", "fe__..txt", ".txt"},   {"ftef.t", "fe__..log", ".log"},
@@ -114,37 +117,31 @@ TEST_F(KestrowTreeModel, NodesGoToTheirPlaceInOrderOfText)
         {"", "ft__.doc2", "Document"},     {"ftaf.t", "ac__.open", "Open"},   {"", "ft__.all", " All Files"},
     };
     for (const auto& n : nodes)
-        tree.add(QString::fromLatin1(n.parent), QString::fromLatin1(n.key), QString::fromLatin1(n.text),
-                 QStringLiteral("red"));
+        add(n.parent, n.key, n.text);
     EXPECT_EQ(inserted, static_cast<int>(std::size(nodes)));
     checkInvariants();
     EXPECT_EQ(texts(), (QStringList{" All Files", " Orphaned", "Archive", "document", "Document", "Text Document"}));
-    EXPECT_EQ(texts(QStringLiteral("ftef.t")), (QStringList{".ASC", ".log", ".txt"}));
-    EXPECT_EQ(texts(QStringLiteral("ft__.txt")), (QStringList{"Actions", "Extensions"}));
+    EXPECT_EQ(texts("ftef.t"), (QStringList{".ASC", ".log", ".txt"}));
+    EXPECT_EQ(texts("ft__.txt"), (QStringList{"Actions", "Extensions"}));
     // Nodes show the image of their image key.
-    const QImage shown = tree.data(tree.indexOf(tree.node(QStringLiteral("ac__.open"))), Qt::DecorationRole)
-                             .value<QIcon>()
-                             .pixmap(16, 16)
-                             .toImage();
-    EXPECT_EQ(shown.pixel(8, 8), QColor(Qt::red).rgb());
+    const QIcon shown = tree.data(tree.indexOf(node("ac__.open")), Qt::DecorationRole).value<QIcon>();
+    EXPECT_EQ(shown.pixmap(16, 16).toImage().pixel(8, 8), QColor(Qt::red).rgb());
 }
 
 TEST_F(KestrowTreeModel, KeysAreUniqueWithoutRegardToLetterCase)
 {
-    tree.add(QString(), QStringLiteral("ft__.txtfile"), QStringLiteral("Text"), QString());
-    tree.add(QStringLiteral("FT__.TXTFILE"), QStringLiteral("ftef.ft__.txtfile"), QStringLiteral("Extensions"), QString());
-    EXPECT_EQ(tree.node(QStringLiteral("Ft__.TxtFile")), tree.node(QStringLiteral("ft__.txtfile")));
-    EXPECT_EQ(tree.node(QStringLiteral("FTEF.ft__.TXTFILE"))->parent(), tree.node(QStringLiteral("ft__.txtfile")));
+    add("", "ft__.txtfile", "Text");
+    add("FT__.TXTFILE", "ftef.ft__.txtfile", "Extensions");
+    EXPECT_EQ(node("Ft__.TxtFile"), node("ft__.txtfile"));
+    EXPECT_EQ(node("FTEF.ft__.TXTFILE")->parent(), node("ft__.txtfile"));
     inserted = 0;
-    EXPECT_EQ(failureOf([&] { tree.add(QString(), QStringLiteral("FT__.txtFILE"), QStringLiteral("Twin"), QString()); }),
-              kErrDuplicateNodeKey);
-    EXPECT_EQ(failureOf([&] { tree.add(QStringLiteral("ft__.none"), QStringLiteral("x"), QStringLiteral("X"), QString()); }),
-              kErrMissingNode);
-    EXPECT_EQ(failureOf([&] { tree.remove(QStringLiteral("ft__.none")); }), kErrMissingNode);
+    EXPECT_EQ(failureOf([&] { add("", "FT__.txtFILE", "Twin"); }), kErrDuplicateNodeKey);
+    EXPECT_EQ(failureOf([&] { add("ft__.none", "x", "X"); }), kErrMissingNode);
+    EXPECT_EQ(failureOf([&] { tree.remove(u"ft__.none"_s); }), kErrMissingNode);
     EXPECT_EQ(inserted, 0);
     EXPECT_EQ(tree.count(), 2);
-    EXPECT_FALSE(tree.node(QStringLiteral("x")));
-    tree.remove(QStringLiteral("FT__.TXTFILE"));
+    EXPECT_FALSE(node("x"));
+    tree.remove(u"FT__.TXTFILE"_s);
     EXPECT_EQ(tree.count(), 0);
     checkInvariants();
 }
@@ -152,14 +149,15 @@ TEST_F(KestrowTreeModel, KeysAreUniqueWithoutRegardToLetterCase)
 TEST_F(KestrowTreeModel, ANewTextMovesTheNodeAndIndexesFollow)
 {
     for (const char* text : {"b", "d", "f", "h"})
-        tree.add(QString(), QString::fromLatin1(text), QString::fromLatin1(text), QString());
-    tree.add(QStringLiteral("d"), QStringLiteral("d.child"), QStringLiteral("child"), QString());
-    const QPersistentModelIndex d = tree.indexOf(tree.node(QStringLiteral("d")));
-    const QPersistentModelIndex child = tree.index(0, 0, d);
-    const QPersistentModelIndex f = tree.indexOf(tree.node(QStringLiteral("f")));
+        add("", text, text);
+    add("d", "d.child", "child");
+    KestrowNode* d = node("d");
+    const QPersistentModelIndex dIndex = tree.indexOf(d);
+    const QPersistentModelIndex child = tree.index(0, 0, dIndex);
+    const QPersistentModelIndex f = tree.indexOf(node("f"));
     int changed = 0;
     QObject::connect(&tree, &QAbstractItemModel::dataChanged, [&](const QModelIndex& from, const QModelIndex&) {
-        EXPECT_EQ(tree.nodeAt(from), tree.node(QStringLiteral("d")));
+        EXPECT_EQ(tree.nodeAt(from), d);
         ++changed;
     });
 
@@ -167,87 +165,85 @@ TEST_F(KestrowTreeModel, ANewTextMovesTheNodeAndIndexesFollow)
         const char* text;
         QStringList order;
     } steps[] = {
-        {"z", {"b", "f", "h", "z"}},  // to the end
-        {"a", {"a", "b", "f", "h"}},  // to the front
-        {"g", {"b", "f", "g", "h"}},  // between others
-        {"G", {"b", "f", "G", "h"}},  // same place, other letter case
-        {"f", {"b", "f", "f", "h"}},  // same text as a sibling: ordered by key ("d" before "f")
+        {"z", {"b", "f", "h", "z"}}, // to the end
+        {"a", {"a", "b", "f", "h"}}, // to the front
+        {"g", {"b", "f", "g", "h"}}, // between others
+        {"G", {"b", "f", "G", "h"}}, // same place, other letter case
+        {"f", {"b", "f", "f", "h"}}, // same text as a sibling: ordered by key ("d" before "f")
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.text);
         const int changesBefore = changed;
-        tree.setText(tree.node(QStringLiteral("d")), QString::fromLatin1(step.text));
+        tree.setText(d, QString::fromLatin1(step.text));
         EXPECT_EQ(texts(), step.order);
         EXPECT_EQ(changed, changesBefore + 1);
         // Views keep their hold on the moved node, its children and its siblings.
-        ASSERT_TRUE(d.isValid());
-        EXPECT_EQ(tree.nodeAt(d), tree.node(QStringLiteral("d")));
-        EXPECT_EQ(d.row(), tree.node(QStringLiteral("d"))->row());
-        EXPECT_EQ(d.data().toString(), QString::fromLatin1(step.text));
+        ASSERT_TRUE(dIndex.isValid());
+        EXPECT_EQ(tree.nodeAt(dIndex), d);
+        EXPECT_EQ(dIndex.row(), d->row());
+        EXPECT_EQ(dIndex.data().toString(), QString::fromLatin1(step.text));
         ASSERT_TRUE(child.isValid());
-        EXPECT_EQ(child.parent(), QModelIndex(d));
-        EXPECT_EQ(tree.nodeAt(f), tree.node(QStringLiteral("f")));
-        EXPECT_EQ(f.row(), tree.node(QStringLiteral("f"))->row());
+        EXPECT_EQ(child.parent(), QModelIndex(dIndex));
+        EXPECT_EQ(tree.nodeAt(f), node("f"));
+        EXPECT_EQ(f.row(), node("f")->row());
         checkInvariants();
     }
-    EXPECT_EQ(texts(), (QStringList{"b", "f", "f", "h"}));
-    EXPECT_EQ(tree.index(1, 0).data().toString(), QStringLiteral("f"));
-    EXPECT_EQ(tree.nodeAt(tree.index(1, 0))->key(), QStringLiteral("d"));
+    EXPECT_EQ(tree.nodeAt(tree.index(1, 0)), d);
     EXPECT_EQ(moved, 4);
 }
 
 TEST_F(KestrowTreeModel, RemovingANodeForgetsEveryKeyBelowIt)
 {
-    tree.add(QString(), QStringLiteral("top"), QStringLiteral("Top"), QString());
-    tree.add(QString(), QStringLiteral("other"), QStringLiteral("Other"), QString());
-    tree.add(QStringLiteral("top"), QStringLiteral("folder"), QStringLiteral("Folder"), QString());
-    tree.add(QStringLiteral("folder"), QStringLiteral("leaf1"), QStringLiteral("Leaf 1"), QString());
-    tree.add(QStringLiteral("folder"), QStringLiteral("leaf2"), QStringLiteral("Leaf 2"), QString());
-    const QPersistentModelIndex leaf = tree.indexOf(tree.node(QStringLiteral("leaf2")));
-    const QPersistentModelIndex other = tree.indexOf(tree.node(QStringLiteral("other")));
+    add("", "top", "Top");
+    add("", "other", "Other");
+    add("top", "folder", "Folder");
+    add("folder", "leaf1", "Leaf 1");
+    add("folder", "leaf2", "Leaf 2");
+    const QPersistentModelIndex leaf = tree.indexOf(node("leaf2"));
+    const QPersistentModelIndex other = tree.indexOf(node("other"));
 
-    tree.removeChildren(tree.node(QStringLiteral("folder")));
+    tree.removeChildren(node("folder"));
     EXPECT_FALSE(leaf.isValid());
-    EXPECT_FALSE(tree.node(QStringLiteral("leaf1")));
-    EXPECT_EQ(tree.node(QStringLiteral("folder"))->childCount(), 0);
+    EXPECT_FALSE(node("leaf1"));
+    EXPECT_EQ(node("folder")->childCount(), 0);
     checkInvariants();
 
-    tree.add(QStringLiteral("folder"), QStringLiteral("leaf1"), QStringLiteral("Leaf 1"), QString());
-    tree.remove(QStringLiteral("TOP"));
+    add("folder", "leaf1", "Leaf 1");
+    tree.remove(u"TOP"_s);
     EXPECT_EQ(removed, 2);
     for (const char* key : {"top", "folder", "leaf1"})
-        EXPECT_FALSE(tree.node(QString::fromLatin1(key))) << key;
+        EXPECT_FALSE(node(key)) << key;
     EXPECT_EQ(tree.count(), 1);
     EXPECT_TRUE(other.isValid());
     EXPECT_EQ(other.row(), 0);
     checkInvariants();
     // The keys are free again.
-    tree.add(QStringLiteral("other"), QStringLiteral("folder"), QStringLiteral("Folder"), QString());
-    tree.add(QStringLiteral("folder"), QStringLiteral("leaf1"), QStringLiteral("Leaf 1"), QString());
-    EXPECT_EQ(tree.node(QStringLiteral("leaf1"))->parent()->parent(), tree.node(QStringLiteral("other")));
+    add("other", "folder", "Folder");
+    add("folder", "leaf1", "Leaf 1");
+    EXPECT_EQ(node("leaf1")->parent()->parent(), node("other"));
     checkInvariants();
 }
 
 TEST_F(KestrowTreeModel, BulkAdditionsAreSortedOnceAtTheEnd)
 {
-    tree.add(QString(), QStringLiteral("m"), QStringLiteral("M"), QString());
+    add("", "m", "M");
     tree.beginBulk();
-    for (const char* text : {"z", "c", "a", "q"}) {
-        tree.add(QString(), QString::fromLatin1(text), QString::fromLatin1(text), QString());
-        tree.add(QString::fromLatin1(text), QString::fromLatin1(text) + u'2', QStringLiteral("2"), QString());
-        tree.add(QString::fromLatin1(text), QString::fromLatin1(text) + u'1', QStringLiteral("1"), QString());
+    for (const QString& text : {u"z"_s, u"c"_s, u"a"_s, u"q"_s}) {
+        tree.add(QString(), text, text, QString());
+        tree.add(text, text + u'2', u"2"_s, QString());
+        tree.add(text, text + u'1', u"1"_s, QString());
     }
     tree.endBulk();
     EXPECT_EQ(resets, 1);
     EXPECT_EQ(inserted, 1); // the node added before
     EXPECT_EQ(texts(), (QStringList{"a", "c", "M", "q", "z"}));
-    EXPECT_EQ(texts(QStringLiteral("q")), (QStringList{"1", "2"}));
+    EXPECT_EQ(texts("q"), (QStringList{"1", "2"}));
     checkInvariants();
 
     tree.clear();
     EXPECT_EQ(tree.count(), 0);
     EXPECT_EQ(tree.rowCount(), 0);
-    EXPECT_FALSE(tree.node(QStringLiteral("a")));
+    EXPECT_FALSE(node("a"));
     checkInvariants();
 }
 

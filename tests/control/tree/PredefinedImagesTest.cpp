@@ -1,13 +1,14 @@
 #include "control/tree/PredefinedImages.h"
+#include "tests/support/QStringPrinter.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QImage>
-#include <QSet>
 
-#include <algorithm>
-#include <vector>
+#include <string>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -23,92 +24,54 @@ double paintedShare(const QPixmap& pixmap)
     return double(painted) / double(image.width() * image.height());
 }
 
-void expectDrawnAt(const QString& path, int size)
+void expectDrawn(const QPixmap& pixmap, int size, const QString& what)
 {
-    const QPixmap pixmap = RenderArtwork(path, QSize(size, size));
-    ASSERT_FALSE(pixmap.isNull()) << path.toStdString() << " at " << size;
+    SCOPED_TRACE(what.toStdString() + " at " + std::to_string(size));
+    ASSERT_FALSE(pixmap.isNull());
     EXPECT_EQ(pixmap.size(), QSize(size, size));
     const double share = paintedShare(pixmap);
-    EXPECT_GT(share, 0.15) << path.toStdString() << " at " << size;
-    EXPECT_LT(share, 1.0) << path.toStdString() << " at " << size;
+    EXPECT_GT(share, 0.15);
+    EXPECT_LT(share, 1.0);
 }
 
-TEST(PredefinedImagesTest, NineteenDistinctKeysFromExclamationToGo)
+TEST(PredefinedImagesTest, NineteenKeysFromExclamationToGoEachWithItsOwnDrawing)
 {
     const QStringList& keys = PredefinedImageKeys();
-
     ASSERT_EQ(keys.size(), 19);
-    EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
-    EXPECT_EQ(keys.front(), QStringLiteral("exclamation.default"));
-    EXPECT_EQ(keys.back(), QStringLiteral("go.default"));
-    // The keys the tree itself uses for folders, actions, handlers and orphans.
-    for (const char* used : {"orphaned.default", "controlfolder.closed", "action.default", "shellext.default",
-                             "favfolder.closed", "folder.open", "progfolder.closed"})
-        EXPECT_TRUE(keys.contains(QString::fromLatin1(used))) << used;
-}
+    EXPECT_EQ(keys.front(), u"exclamation.default"_s);
+    EXPECT_EQ(keys.back(), u"go.default"_s);
+    // As many drawings as keys, each of a key: no key is listed twice.
+    const QStringList files = QDir(u":/images/predefined"_s).entryList(QDir::Files);
+    EXPECT_EQ(files.size(), keys.size());
+    for (const QString& file : files)
+        EXPECT_TRUE(file.endsWith(u".svg"_s) && keys.contains(file.chopped(4))) << file.toStdString();
+    for (const QString& key : keys)
+        for (int size : {16, 32})
+            expectDrawn(RenderPredefinedImage(key, size), size, key);
 
-TEST(PredefinedImagesTest, EveryKeyIsDrawnAtBothSizes)
-{
-    for (const QString& key : PredefinedImageKeys()) {
-        for (int size : {16, 32}) {
-            const QPixmap pixmap = RenderPredefinedImage(key, size);
-            ASSERT_FALSE(pixmap.isNull()) << key.toStdString() << " at " << size;
-            EXPECT_EQ(pixmap.size(), QSize(size, size));
-            EXPECT_GT(paintedShare(pixmap), 0.15) << key.toStdString() << " at " << size;
-        }
-    }
-}
-
-TEST(PredefinedImagesTest, EveryDrawingBelongsToAKey)
-{
-    const QStringList files = QDir(QStringLiteral(":/images/predefined")).entryList(QDir::Files);
-    for (const QString& file : files) {
-        EXPECT_TRUE(file.endsWith(QStringLiteral(".svg"))) << file.toStdString();
-        EXPECT_TRUE(PredefinedImageKeys().contains(file.chopped(4))) << file.toStdString();
-    }
-    EXPECT_EQ(files.size(), PredefinedImageKeys().size());
-}
-
-TEST(PredefinedImagesTest, UnknownKeyGivesNoImage)
-{
-    EXPECT_TRUE(RenderPredefinedImage(QStringLiteral("folder.closed.svg"), 16).isNull());
-    EXPECT_TRUE(RenderPredefinedImage(QStringLiteral("ft__.txtfile"), 16).isNull());
-    EXPECT_TRUE(RenderArtwork(QStringLiteral(":/images/none.svg"), QSize(16, 16)).isNull());
+    EXPECT_TRUE(RenderPredefinedImage(u"folder.closed.svg"_s, 16).isNull());
+    EXPECT_TRUE(RenderPredefinedImage(u"ft__.txtfile"_s, 16).isNull());
+    EXPECT_TRUE(RenderArtwork(u":/images/none.svg"_s, QSize(16, 16)).isNull());
 }
 
 // The icon library that stands in for a missing shell32.dll is addressed by index, so its files
 // must be numbered from 0 without a gap.
-TEST(StandInIconLibraryTest, IndexesRunFromZeroToFifteenWithoutGaps)
+TEST(StandInIconLibraryTest, SixteenIconsNumberedFromZeroEachDrawnAtBothSizes)
 {
-    const QStringList files = QDir(QStringLiteral(":/images/shell32")).entryList(QDir::Files);
-    std::vector<int> indexes;
-    for (const QString& file : files) {
-        bool isNumber = false;
-        const int index = file.chopped(4).toInt(&isNumber);
-        EXPECT_TRUE(isNumber && file.endsWith(QStringLiteral(".svg")) && QString::number(index) + ".svg" == file)
-            << file.toStdString();
-        indexes.push_back(index);
-    }
-    std::sort(indexes.begin(), indexes.end());
-
-    ASSERT_EQ(indexes.size(), 16u);
-    for (std::size_t i = 0; i < indexes.size(); ++i)
-        EXPECT_EQ(indexes[i], int(i));
-}
-
-TEST(StandInIconLibraryTest, EveryIconIsDrawnAtBothSizes)
-{
-    for (const QString& file : QDir(QStringLiteral(":/images/shell32")).entryList(QDir::Files))
+    EXPECT_EQ(QDir(u":/images/shell32"_s).entryList(QDir::Files).size(), 16);
+    for (int index = 0; index < 16; ++index) {
+        const QString path = u":/images/shell32/%1.svg"_s.arg(index);
         for (int size : {16, 32})
-            expectDrawnAt(QStringLiteral(":/images/shell32/") + file, size);
+            expectDrawn(RenderArtwork(path, QSize(size, size)), size, path);
+    }
 }
 
 TEST(ArtworkTest, ApplicationIconAndSplashAreDrawn)
 {
     for (int size : {16, 32, 64})
-        expectDrawnAt(QStringLiteral(":/images/varnook.svg"), size);
+        expectDrawn(RenderArtwork(u":/images/varnook.svg"_s, QSize(size, size)), size, u"varnook.svg"_s);
 
-    const QPixmap splash = RenderArtwork(QStringLiteral(":/images/splash.svg"), QSize(478, 190), 2.0);
+    const QPixmap splash = RenderArtwork(u":/images/splash.svg"_s, QSize(478, 190), 2.0);
     ASSERT_FALSE(splash.isNull());
     EXPECT_EQ(splash.size(), QSize(956, 380)); // drawn for the screen's pixel ratio, not scaled up
     EXPECT_EQ(splash.deviceIndependentSize(), QSizeF(478, 190));

@@ -8,13 +8,13 @@
 
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct Press {
-    qint16 button;
-    qint16 shift;
-    float x;
-    float y;
+    qint16 button, shift;
+    float x, y;
 };
 
 class TreeBinding : public KestrowFixture {
@@ -22,10 +22,10 @@ protected:
     TreeBinding()
         : KestrowFixture(sampleSections())
     {
-        writeIcon(QStringLiteral("icons\\red.ico"), kRed);
+        writeIcon(u"icons\\red.ico"_s, kRed);
         // The host reads the selected item when it hears of a click: it must be the clicked one.
         QObject::connect(&control, &Kestrow::NodeClick, [this](KestrowNode* n) {
-            clicks << (control.SelectedNode() == n ? n->key() : n->key() + QStringLiteral(" (not selected)"));
+            clicks << (control.SelectedNode() == n ? n->key() : n->key() + u" (not selected)"_s);
         });
         QObject::connect(&control, &Kestrow::Expand,
                          [this](KestrowNode* n) { expands << n->key() + u'=' + n->image(); });
@@ -38,6 +38,15 @@ protected:
 
     QTreeView& view() { return *control.tvwData(); }
     QModelIndex indexOf(const QString& key) { return control.tree().indexOf(node(key)); }
+
+    // Every key of the tree, depth first in shown order.
+    static void walk(const std::vector<std::unique_ptr<KestrowNode>>& nodes, QStringList& keys)
+    {
+        for (const auto& n : nodes) {
+            keys << n->key();
+            walk(n->children(), keys);
+        }
+    }
 
     void showControl()
     {
@@ -70,37 +79,36 @@ protected:
     std::vector<Press> presses;
 };
 
-TEST_F(TreeBinding, EveryNodeHasTheKeyParentTextAndImageOfItsKind)
+TEST_F(TreeBinding, EveryNodeHasTheKeyParentTextAndImageOfItsKindInShownOrder)
 {
     ASSERT_EQ(load(), 0);
     struct Row {
-        QString key;
-        QString parent; // empty: top level
-        QString text;
-        QString image;
+        QString key, parent, text, image; // no parent: top level
     };
+    // Depth first, siblings sorted by text: the folders whose texts begin with a blank come first.
+    // Folders exist only with their children.
     const std::vector<Row> rows{
-        {"ft__.txtfile", "", "Text Document", "ft__.txtfile"},
+        {"sp__.OrphanedExtFolder", "", " Orphaned File Extensions", "favfolder.closed"},
+        {"fe__..zzz", "sp__.OrphanedExtFolder", ".zzz", "orphaned.default"},
+        {"sp__.SpecialTypeFolder", "", " Special Types", "favfolder.closed"},
+        {"ft__.Folder", "sp__.SpecialTypeFolder", "Folder", "ft__.Folder"},
         {"ft__.docfile", "", "Doc File", "ft__.docfile"},
-        {"ftef.ft__.docfile", "ft__.docfile", "Extensions", "favfolder.closed"},
-        {"fe__..doc", "ftef.ft__.docfile", ".doc", "ft__.docfile"},
         {"ftaf.ft__.docfile", "ft__.docfile", "Actions", "progfolder.closed"},
         {"ac__.open.docfile", "ftaf.ft__.docfile", "Open", "action.default"},
+        {"ftef.ft__.docfile", "ft__.docfile", "Extensions", "favfolder.closed"},
+        {"fe__..doc", "ftef.ft__.docfile", ".doc", "ft__.docfile"},
         {"ftsf.ft__.docfile", "ft__.docfile", "Shell Extensions", "controlfolder.closed"},
         {"ftss.ft__.docfile.0", "ftsf.ft__.docfile", "Property Sheet Handlers", "controlfolder.closed"},
         {kDocPage, "ftss.ft__.docfile.0", "Doc Page", "shellext.default"},
-        {"sp__.SpecialTypeFolder", "", " Special Types", "favfolder.closed"},
-        {"ft__.Folder", "sp__.SpecialTypeFolder", "Folder", "ft__.Folder"},
-        {"sp__.OrphanedExtFolder", "", " Orphaned File Extensions", "favfolder.closed"},
-        {"fe__..zzz", "sp__.OrphanedExtFolder", ".zzz", "orphaned.default"},
-        {"ftef.ft__.txtfile", "ft__.txtfile", "Extensions", "favfolder.closed"},
-        {"fe__..txt", "ftef.ft__.txtfile", ".txt", "ft__.txtfile"},
-        {"fe__..log", "ftef.ft__.txtfile", ".log", "ft__.txtfile"},
-        {"fesf.fe__..txt", "fe__..txt", "Shell Extensions", "controlfolder.closed"},
-        {kTxtHandler, "fesf.fe__..txt", "Text Preview", "shellext.default"},
+        {"ft__.txtfile", "", "Text Document", "ft__.txtfile"},
         {"ftaf.ft__.txtfile", "ft__.txtfile", "Actions", "progfolder.closed"},
         {"ac__.open.txtfile", "ftaf.ft__.txtfile", "Open", "action.default"},
         {"ac__.print.txtfile", "ftaf.ft__.txtfile", "Print", "action.default"},
+        {"ftef.ft__.txtfile", "ft__.txtfile", "Extensions", "favfolder.closed"},
+        {"fe__..log", "ftef.ft__.txtfile", ".log", "ft__.txtfile"},
+        {"fe__..txt", "ftef.ft__.txtfile", ".txt", "ft__.txtfile"},
+        {"fesf.fe__..txt", "fe__..txt", "Shell Extensions", "controlfolder.closed"},
+        {kTxtHandler, "fesf.fe__..txt", "Text Preview", "shellext.default"},
         {"ftsf.ft__.txtfile", "ft__.txtfile", "Shell Extensions", "controlfolder.closed"},
         {"ftss.ft__.txtfile.1", "ftsf.ft__.txtfile", "Context Menu Handlers", "controlfolder.closed"},
         {kMenu1, "ftss.ft__.txtfile.1", "Menu One", "shellext.default"},
@@ -108,72 +116,31 @@ TEST_F(TreeBinding, EveryNodeHasTheKeyParentTextAndImageOfItsKind)
         {"ftss.ft__.txtfile.6", "ftsf.ft__.txtfile", "Icon Handler", "controlfolder.closed"},
         {kIconHandler, "ftss.ft__.txtfile.6", "Icon Painter", "shellext.default"},
     };
+    QStringList expected;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.key.toStdString());
+        expected << row.key;
         const KestrowNode* n = node(row.key);
         ASSERT_TRUE(n);
-        EXPECT_EQ(n->parent() ? n->parent()->key() : QString(), row.parent);
+        EXPECT_EQ(parentKey(row.key), row.parent);
         EXPECT_EQ(n->text(), row.text);
         EXPECT_EQ(n->image(), row.image);
         EXPECT_TRUE(control.imlIcons().Contains(n->image()));
     }
     // Nothing but these: every record and folder once.
+    QStringList shown;
+    walk(control.tree().topLevel(), shown);
+    EXPECT_EQ(shown, expected);
     EXPECT_EQ(control.tree().count(), static_cast<int>(rows.size()));
     // The type's node shows the icon its DefaultIcon names.
-    EXPECT_EQ(imageColour(QStringLiteral("ft__.txtfile")), kRed);
-}
-
-TEST_F(TreeBinding, FoldersExistOnlyWithTheirChildren)
-{
-    ASSERT_EQ(load(), 0);
-    // A type without members is a single node; an extension without handlers has no folder.
-    EXPECT_TRUE(childKeys(QStringLiteral("ft__.Folder")).isEmpty());
-    EXPECT_TRUE(childKeys(QStringLiteral("fe__..log")).isEmpty());
-    // Handlers of one group share their group folder; each group has one, all in one folder.
-    EXPECT_EQ(childKeys(QStringLiteral("ftsf.ft__.txtfile")),
-              (QStringList{"ftss.ft__.txtfile.1", "ftss.ft__.txtfile.6"}));
-    EXPECT_EQ(childKeys(QStringLiteral("ftss.ft__.txtfile.1")), (QStringList{kMenu1, kMenu2}));
-    EXPECT_EQ(childKeys(QStringLiteral("ftsf.ft__.docfile")), QStringList{"ftss.ft__.docfile.0"});
-    // Sorted by text: the folders whose texts begin with a blank come first.
-    EXPECT_EQ(childKeys(), (QStringList{"sp__.OrphanedExtFolder", "sp__.SpecialTypeFolder", "ft__.docfile",
-                                        "ft__.txtfile"}));
-}
-
-class TreeBindingWithoutSpecialFolders : public KestrowFixture {
-protected:
-    TreeBindingWithoutSpecialFolders()
-        : KestrowFixture(R"(
-[Software\\Classes\\*] 1
-
-[Software\\Classes\\.doc] 1
-@="docfile"
-
-[Software\\Classes\\docfile] 1
-@="Doc File"
-)")
-    {
-    }
-};
-
-TEST_F(TreeBindingWithoutSpecialFolders, TheOrphanFolderIsAlwaysThereTheSpecialFolderOnlyWithAGroupedType)
-{
-    ASSERT_EQ(load(), 0);
-    EXPECT_EQ(childKeys(), (QStringList{"ft__.*", "sp__.OrphanedExtFolder", "ft__.docfile"}));
-    EXPECT_TRUE(childKeys(QStringLiteral("sp__.OrphanedExtFolder")).isEmpty());
-    EXPECT_FALSE(node(QStringLiteral("sp__.SpecialTypeFolder")));
-    // A type without extensions, actions and handlers is a single node.
-    ASSERT_TRUE(node(QStringLiteral("ft__.*")));
-    EXPECT_EQ(node(QStringLiteral("ft__.*"))->text(), QStringLiteral(" All Files"));
-    EXPECT_TRUE(childKeys(QStringLiteral("ft__.*")).isEmpty());
+    EXPECT_EQ(imageColour(u"ft__.txtfile"_s), kRed);
 }
 
 TEST_F(TreeBinding, FoldersShowTheirOpenAndClosedImagesAndTheHostHearsOfIt)
 {
     ASSERT_EQ(load(), 0);
     struct Row {
-        QString key;
-        QString open;
-        QString closed;
+        QString key, open, closed; // the images of the node
     };
     const std::vector<Row> rows{
         {"sp__.OrphanedExtFolder", "folder.open", "favfolder.closed"},
@@ -191,6 +158,7 @@ TEST_F(TreeBinding, FoldersShowTheirOpenAndClosedImagesAndTheHostHearsOfIt)
         SCOPED_TRACE(row.key.toStdString());
         view().expand(indexOf(row.key));
         EXPECT_EQ(node(row.key)->image(), row.open);
+        EXPECT_TRUE(control.imlIcons().Contains(row.open));
         ASSERT_FALSE(expands.isEmpty());
         EXPECT_EQ(expands.last(), row.key + u'=' + row.open);
     }
@@ -210,7 +178,7 @@ TEST_F(TreeBinding, KeysMovingTheSelectionAreNodeClicks)
 {
     ASSERT_EQ(load(), 0);
     showControl();
-    control.SelectNode(node(QStringLiteral("sp__.OrphanedExtFolder")));
+    control.SelectNode(node(u"sp__.OrphanedExtFolder"_s));
     EXPECT_TRUE(clicks.isEmpty()); // the program's own selection is no click
 
     pressKey(Qt::Key_Down);
@@ -220,23 +188,21 @@ TEST_F(TreeBinding, KeysMovingTheSelectionAreNodeClicks)
     EXPECT_EQ(expands, QStringList{"sp__.SpecialTypeFolder=folder.open"});
     pressKey(Qt::Key_Down);
     EXPECT_EQ(clicks, (QStringList{"sp__.SpecialTypeFolder", "ft__.Folder"}));
-    ASSERT_TRUE(control.SelectedNode());
-    EXPECT_EQ(control.SelectedNode()->key(), QStringLiteral("ft__.Folder"));
+    EXPECT_EQ(selectedKey(), u"ft__.Folder"_s);
 }
 
 TEST_F(TreeBinding, MousePressesReportTheButtonTheKeysAndThePlace)
 {
     ASSERT_EQ(load(), 0);
     showControl();
-    const QPoint onDoc = view().visualRect(indexOf(QStringLiteral("ft__.docfile"))).center();
-    const QPoint onTxt = view().visualRect(indexOf(QStringLiteral("ft__.txtfile"))).center();
+    const QPoint onDoc = view().visualRect(indexOf(u"ft__.docfile"_s)).center();
+    const QPoint onTxt = view().visualRect(indexOf(u"ft__.txtfile"_s)).center();
     ASSERT_TRUE(view().viewport()->rect().contains(onTxt));
 
     pressMouse(onDoc, Qt::LeftButton);
     // One click per press, with the pressed node, also when the press moved the selection.
     EXPECT_EQ(clicks, QStringList{"ft__.docfile"});
-    ASSERT_TRUE(control.SelectedNode());
-    EXPECT_EQ(control.SelectedNode()->key(), QStringLiteral("ft__.docfile"));
+    EXPECT_EQ(selectedKey(), u"ft__.docfile"_s);
     pressMouse(onDoc, Qt::LeftButton);
     EXPECT_EQ(clicks, (QStringList{"ft__.docfile", "ft__.docfile"}));
 
@@ -249,12 +215,10 @@ TEST_F(TreeBinding, MousePressesReportTheButtonTheKeysAndThePlace)
     EXPECT_EQ(clicks.size(), clicksBefore);
 
     ASSERT_EQ(presses.size(), 5u);
-    struct Expected {
-        qint16 button;
-        qint16 shift;
+    const struct {
+        qint16 button, shift;
         QPoint at;
-    };
-    const Expected expected[] = {{1, 0, onDoc}, {1, 0, onDoc}, {2, 1, onTxt}, {4, 6, onTxt}, {1, 0, below}};
+    } expected[] = {{1, 0, onDoc}, {1, 0, onDoc}, {2, 1, onTxt}, {4, 6, onTxt}, {1, 0, below}};
     for (std::size_t i = 0; i < presses.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(presses[i].button, expected[i].button);
@@ -279,12 +243,12 @@ TEST_F(TreeBinding, OperationsOfTheHostRaiseNoNodeClick)
     ASSERT_EQ(load(), 0);
     showControl(); // nor is showing the control a click
     // The host removes the selected action: the selection moves on, but nobody clicked.
-    control.SelectNode(node(QStringLiteral("ac__.open.txtfile")));
+    control.SelectNode(node(u"ac__.open.txtfile"_s));
     ASSERT_EQ(control.RemoveItem(ITEM_ACTION, control.GetSelectedItem()), 0);
     ASSERT_TRUE(control.SelectedNode());
     // Its type is rebuilt while a member is selected.
-    ASSERT_EQ(control.UpdateItem(ITEM_FILETYPE, control.GetItemFromKey(QStringLiteral("ft__.txtfile"))), 0);
-    control.SelectNode(node(QStringLiteral("fe__..zzz")));
+    ASSERT_EQ(control.UpdateItem(ITEM_FILETYPE, control.GetItemFromKey(u"ft__.txtfile"_s)), 0);
+    control.SelectNode(node(u"fe__..zzz"_s));
     ASSERT_EQ(control.RemoveItem(ITEM_FILEEXTENSION, control.GetSelectedItem()), 0);
     ASSERT_EQ(load(), 0);
     EXPECT_TRUE(clicks.isEmpty()) << clicks.join(u' ').toStdString();

@@ -1,4 +1,5 @@
 #include "control/tree/frmSplash.h"
+#include "tests/support/QStringPrinter.h"
 
 #include <gtest/gtest.h>
 
@@ -6,103 +7,61 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include <ostream>
-#include <string>
+using namespace Qt::StringLiterals;
 
 namespace {
 
-class frmSplashTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        picLogo = label("picLogo");
-        pbar = splash.findChild<QProgressBar*>(QStringLiteral("pbar"));
-        lblMsg = label("lblMsg");
-        lblInfoMsg = label("lblInfoMsg");
-        lblCurrent = label("lblCurrent");
-        lblMax = label("lblMax");
-        ASSERT_TRUE(picLogo && pbar && lblMsg && lblInfoMsg && lblCurrent && lblMax);
-    }
-
-    QLabel* label(const char* name) { return splash.findChild<QLabel*>(QString::fromLatin1(name)); }
-
+// A splash screen and its widgets, found by the names the form gives them.
+struct Splash {
     frmSplash splash;
-    QLabel* picLogo = nullptr;
-    QProgressBar* pbar = nullptr;
-    QLabel* lblMsg = nullptr;
-    QLabel* lblInfoMsg = nullptr;
-    QLabel* lblCurrent = nullptr;
-    QLabel* lblMax = nullptr;
+    QLabel* picLogo = label("picLogo");
+    QProgressBar* pbar = splash.findChild<QProgressBar*>(u"pbar"_s);
+    QLabel* lblMsg = label("lblMsg");
+    QLabel* lblInfoMsg = label("lblInfoMsg");
+    QLabel* lblCurrent = label("lblCurrent");
+    QLabel* lblMax = label("lblMax");
+
+    QLabel* label(const char* name) const { return splash.findChild<QLabel*>(QString::fromLatin1(name)); }
 };
 
-TEST_F(frmSplashTest, ShowsTheArtworkAndNoWayToCancel)
+TEST(frmSplashTest, ShowsTheArtworkAndEachTextOnItsOwnLineWithNoWayToCancel)
 {
-    splash.show();
+    Splash s;
+    ASSERT_TRUE(s.picLogo && s.pbar && s.lblMsg && s.lblInfoMsg && s.lblCurrent && s.lblMax);
+    s.splash.show();
+    EXPECT_TRUE(s.picLogo->isVisible());
+    EXPECT_FALSE(s.picLogo->pixmap().isNull());
+    EXPECT_TRUE(s.splash.findChildren<QPushButton*>().isEmpty());
+    EXPECT_EQ(s.splash.windowModality(), Qt::NonModal);
 
-    EXPECT_TRUE(picLogo->isVisible());
-    EXPECT_FALSE(picLogo->pixmap().isNull());
-    EXPECT_TRUE(splash.findChildren<QPushButton*>().isEmpty());
-    EXPECT_EQ(splash.windowModality(), Qt::NonModal);
+    s.splash.setMessage(u"Loading File Types"_s);
+    s.splash.setInfoMsg(u"<Initializing>"_s);
+    s.splash.setMax(3456);
+    EXPECT_EQ(s.lblMsg->text(), u"Loading File Types"_s);
+    EXPECT_EQ(s.lblInfoMsg->text(), u"<Initializing>"_s);
+    EXPECT_EQ(s.pbar->maximum(), 3456);
+    EXPECT_EQ(s.lblMax->text(), u"3456"_s);
 }
 
-TEST_F(frmSplashTest, MessagesGoToTheirOwnLines)
+TEST(frmSplashTest, UpdateWritesTheCountAndMovesTheBarOnlyWithinRange)
 {
-    splash.setMessage(QStringLiteral("Loading File Types"));
-    splash.setInfoMsg(QStringLiteral("<Initializing>"));
-
-    EXPECT_EQ(lblMsg->text(), QStringLiteral("Loading File Types"));
-    EXPECT_EQ(lblInfoMsg->text(), QStringLiteral("<Initializing>"));
-}
-
-TEST_F(frmSplashTest, SetMaxSetsTheBarAndShowsTheNumber)
-{
-    splash.setMax(3456);
-
-    EXPECT_EQ(pbar->maximum(), 3456);
-    EXPECT_EQ(lblMax->text(), QStringLiteral("3456"));
-}
-
-struct SplashUpdateCase {
-    const char* name;
-    int current;
-    int expectedBar; // the bar's value afterwards, having stood at 40 of 0 to 100
-};
-
-void PrintTo(const SplashUpdateCase& c, std::ostream* os)
-{
-    *os << c.current;
-}
-
-class frmSplashUpdateTest : public frmSplashTest, public ::testing::WithParamInterface<SplashUpdateCase> {};
-
-TEST_P(frmSplashUpdateTest, WritesTheCountAndMovesTheBarOnlyWithinRange)
-{
-    splash.setMax(100);
-    splash.Update(40);
-
-    splash.Update(GetParam().current);
-
-    EXPECT_EQ(pbar->value(), GetParam().expectedBar);
-    EXPECT_EQ(lblCurrent->text(), QString::number(GetParam().current));
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, frmSplashUpdateTest,
-                         ::testing::Values(SplashUpdateCase{"Within", 75, 75}, SplashUpdateCase{"AtMaximum", 100, 100},
-                                           SplashUpdateCase{"AtMinimum", 0, 0},
-                                           SplashUpdateCase{"AboveMaximum", 101, 40},
-                                           SplashUpdateCase{"BelowMinimum", -1, 40}),
-                         [](const auto& param) { return std::string(param.param.name); });
-
-// A bar whose range shrank to nothing accepts any value in Qt; the splash still keeps it in range.
-TEST_F(frmSplashTest, UpdateLeavesAnEmptyRangeAlone)
-{
-    splash.setMax(0);
-    splash.Update(0);
-
-    splash.Update(5);
-
-    EXPECT_EQ(pbar->value(), 0);
-    EXPECT_EQ(lblCurrent->text(), QStringLiteral("5"));
+    const struct {
+        int maximum, before, current, bar; // the bar stood at `before`; where it stands afterwards
+    } cases[] = {
+        {100, 40, 75, 75}, {100, 40, 100, 100}, {100, 40, 0, 0}, {100, 40, 101, 40}, {100, 40, -1, 40},
+        // A bar whose range shrank to nothing accepts any value in Qt; the splash still keeps it in range.
+        {0, 0, 5, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.current << " of " << c.maximum);
+        Splash s;
+        ASSERT_TRUE(s.pbar && s.lblCurrent);
+        s.splash.setMax(c.maximum);
+        s.splash.Update(c.before);
+        s.splash.Update(c.current);
+        EXPECT_EQ(s.pbar->value(), c.bar);
+        EXPECT_EQ(s.lblCurrent->text(), QString::number(c.current));
+    }
 }
 
 } // namespace
