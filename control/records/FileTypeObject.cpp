@@ -10,6 +10,7 @@
 #include "platform/registry/RegKeyHandle.h"
 #include "platform/registry/RegistryApi.h"
 #include "platform/registry/RegistryBatch.h"
+#include "platform/settings/SettingsStore.h"
 
 #include <QSet>
 
@@ -24,10 +25,16 @@ void trace(const QString& procedure, Message&& message)
     TraceEvent(procedure, std::forward<Message>(message), kTraceProgress);
 }
 
-// A broken row of the settings would otherwise be reported for every file type of a load.
+// A broken row of the settings would otherwise be reported for every file type of a load. Once the
+// settings change it is reported again, as the user may have mended one row and broken another.
 void reportBadGroupFlagOnce(int index, const QString& text)
 {
     static QSet<QString> reported;
+    static quint64 reportedGeneration = 0;
+    if (SettingsStore::generation() != reportedGeneration) {
+        reported.clear();
+        reportedGeneration = SettingsStore::generation();
+    }
     const QString entry = DefinitionFieldKey(index, FIELD_GROUP);
     if (reported.contains(entry + u'=' + text))
         return;

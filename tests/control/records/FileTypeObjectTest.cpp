@@ -185,6 +185,13 @@ TEST_F(FileTypeRecord, ABrokenGroupSettingIsReportedOnceAndTheOtherGroupsLoad)
     ASSERT_EQ(ui.boxes().size(), 1u);
     EXPECT_EQ(ui.boxes()[0].title, QStringLiteral("Error - 13"));
     EXPECT_TRUE(ui.boxes()[0].text.contains(QStringLiteral("\"1_Group\""))) << ui.boxes()[0].text.toStdString();
+
+    // Mending one row and breaking another is reported again.
+    settings.set(SECTION_SHELLEX, QStringLiteral("1_Group"), QStringLiteral("True"));
+    settings.set(SECTION_SHELLEX, QStringLiteral("3_Group"), QStringLiteral("maybe"));
+    ASSERT_EQ(typeWithExtension(QStringLiteral("txtfile"), QStringLiteral(".txt"))->LoadMe(true), 0);
+    ASSERT_EQ(ui.boxes().size(), 2u);
+    EXPECT_TRUE(ui.boxes()[1].text.contains(QStringLiteral("\"3_Group\""))) << ui.boxes()[1].text.toStdString();
 }
 
 TEST_F(FileTypeRecord, RemoveFullTakesTheTypeAndItsExtensionsAndWriteFullPutsThemBack)
