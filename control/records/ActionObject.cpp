@@ -8,7 +8,7 @@
 #include "control/records/RegistryAccess.h"
 #include "platform/registry/RegKeyHandle.h"
 #include "platform/registry/RegistryApi.h"
-#include "platform/registry/RegistryBatch.h"
+#include "platform/registry/CommandScope.h"
 
 namespace {
 
@@ -105,8 +105,8 @@ long ActionObject::LoadMe()
 
 long ActionObject::WriteMe()
 {
-    RegistryBatch batch;
-    return runOperation(QStringLiteral("WriteMe"), kTraceError, [&]() -> long {
+    CommandScope save;
+    return save.finish(runOperation(QStringLiteral("WriteMe"), kTraceError, [&]() -> long {
         RegKeyHandle type;
         if (!isSafeSubkeyPath(HostInternalName) ||
             RegOpenKeyEx(HKEY_CLASSES_ROOT, HostInternalName, 0, KEY_ALL_ACCESS, type.out()) != ERROR_SUCCESS)
@@ -145,13 +145,13 @@ long ActionObject::WriteMe()
                 setTextValue(part.get(), QString(), *field);
         }
         return 0;
-    });
+    }));
 }
 
 long ActionObject::RemoveMe()
 {
-    RegistryBatch batch;
-    return runOperation(QStringLiteral("RemoveMe"), kTraceError, [&]() -> long {
+    CommandScope save;
+    return save.finish(runOperation(QStringLiteral("RemoveMe"), kTraceError, [&]() -> long {
         RegKeyHandle shell;
         const QString shellPath = HostInternalName + QStringLiteral("\\shell");
         if (!isSafeSubkeyPath(HostInternalName) ||
@@ -162,5 +162,5 @@ long ActionObject::RemoveMe()
         shell.close();
         removeIfEmpty(HKEY_CLASSES_ROOT, shellPath);
         return 0;
-    });
+    }));
 }

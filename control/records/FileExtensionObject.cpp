@@ -8,7 +8,7 @@
 #include "control/records/RegistryAccess.h"
 #include "platform/registry/RegKeyHandle.h"
 #include "platform/registry/RegistryApi.h"
-#include "platform/registry/RegistryBatch.h"
+#include "platform/registry/CommandScope.h"
 
 namespace {
 
@@ -88,8 +88,8 @@ long FileExtensionObject::LoadMe(bool loadFull)
 
 long FileExtensionObject::WriteMe(bool writeFull)
 {
-    RegistryBatch batch;
-    return runOperation(
+    CommandScope save;
+    return save.finish(runOperation(
         QStringLiteral("WriteMe"), kTraceError,
         [&]() -> long {
             trace([&] { return QStringLiteral("writing extension to registry: ") + Key(); });
@@ -112,14 +112,14 @@ long FileExtensionObject::WriteMe(bool writeFull)
             trace([&] { return QStringLiteral("done writing extension to registry: ") + Key(); });
             return 0;
         },
-        [this] { return Key(); });
+        [this] { return Key(); }));
 }
 
 long FileExtensionObject::RemoveMe()
 {
-    RegistryBatch batch;
+    CommandScope save;
     // The whole key goes, handlers below its shellex key included.
     const long result = isSafeSubkeyPath(Extension) ? RegDeleteTree(HKEY_CLASSES_ROOT, Extension) : ERROR_BAD_PATHNAME;
     trace([&] { return QStringLiteral("extension removed from registry: ") + Key(); });
-    return result;
+    return save.finish(result);
 }

@@ -9,7 +9,7 @@
 #include "control/records/RegistryAccess.h"
 #include "platform/registry/RegKeyHandle.h"
 #include "platform/registry/RegistryApi.h"
-#include "platform/registry/RegistryBatch.h"
+#include "platform/registry/CommandScope.h"
 #include "platform/settings/SettingsStore.h"
 
 #include <QSet>
@@ -234,8 +234,8 @@ long FileTypeObject::LoadShellExtensions()
 
 long FileTypeObject::WriteMe(bool writeFull)
 {
-    RegistryBatch batch;
-    return runOperation(
+    CommandScope save;
+    return save.finish(runOperation(
         QStringLiteral("WriteMe"), kTraceError,
         [&]() -> long {
             RegKeyHandle type;
@@ -260,17 +260,17 @@ long FileTypeObject::WriteMe(bool writeFull)
             }
             return 0;
         },
-        [this] { return Key(); });
+        [this] { return Key(); }));
 }
 
 long FileTypeObject::RemoveMe(bool removeFull)
 {
-    RegistryBatch batch;
+    CommandScope save;
     if (removeFull)
         for (const auto& entry : FileExtensions)
             entry.item->RemoveMe();
     // Actions and handlers live below the type key and go with it.
     if (!isSafeSubkeyPath(InternalName))
-        return ERROR_BAD_PATHNAME;
-    return RegDeleteTree(HKEY_CLASSES_ROOT, InternalName);
+        return save.finish(ERROR_BAD_PATHNAME);
+    return save.finish(RegDeleteTree(HKEY_CLASSES_ROOT, InternalName));
 }

@@ -9,7 +9,7 @@
 #include "control/records/RegistryAccess.h"
 #include "platform/registry/RegKeyHandle.h"
 #include "platform/registry/RegistryApi.h"
-#include "platform/registry/RegistryBatch.h"
+#include "platform/registry/CommandScope.h"
 
 namespace {
 
@@ -108,8 +108,8 @@ long ShellExtensionObject::LoadMe()
 
 long ShellExtensionObject::WriteMe()
 {
-    RegistryBatch batch;
-    return runOperation(QStringLiteral("WriteMe"), kTraceError, [&]() -> long {
+    CommandScope save;
+    return save.finish(runOperation(QStringLiteral("WriteMe"), kTraceError, [&]() -> long {
         RegKeyHandle classKey;
         // An empty identifier would name the CLSID key itself and overwrite it.
         if (CLSID.trimmed().isEmpty() || !isSafeSubkeyPath(classPath(CLSID)) ||
@@ -143,13 +143,13 @@ long ShellExtensionObject::WriteMe()
             setTextValue(groupKey.get(), QString(), CLSID);
         }
         return 0;
-    });
+    }));
 }
 
 long ShellExtensionObject::RemoveMe(bool removeFull)
 {
-    RegistryBatch batch;
-    return runOperation(QStringLiteral("RemoveMe"), kTraceError, [&]() -> long {
+    CommandScope save;
+    return save.finish(runOperation(QStringLiteral("RemoveMe"), kTraceError, [&]() -> long {
         RegKeyHandle shellex;
         if (HostInternalName.isEmpty() ||
             RegOpenKeyEx(HKEY_CLASSES_ROOT, HostInternalName + QStringLiteral("\\shellex"), 0, KEY_ALL_ACCESS,
@@ -179,5 +179,5 @@ long ShellExtensionObject::RemoveMe(bool removeFull)
                 throw OperationError(kErrRemoveKey, QStringLiteral("Error Removing Shell Extension CLSID Key"));
         }
         return 0;
-    });
+    }));
 }

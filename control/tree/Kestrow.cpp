@@ -10,7 +10,7 @@
 #include "control/tree/ProgressBox.h"
 #include "control/tree/TreeBinding.h"
 #include "control/tree/frmSplash.h"
-#include "platform/registry/RegistryBatch.h"
+#include "platform/registry/CommandScope.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -239,8 +239,8 @@ long Kestrow::AddItem(qint16 itemType, const std::shared_ptr<ItemObject>& item)
 
 long Kestrow::RemoveItem(qint16 itemType, const std::shared_ptr<ItemObject>& item, bool removeFromReg, bool removeFull)
 {
-    RegistryBatch batch;
-    return itemOperation(QStringLiteral("RemoveItem"), QStringLiteral("removing item with key"), item, [&]() -> long {
+    CommandScope save;
+    return save.finish(itemOperation(QStringLiteral("RemoveItem"), QStringLiteral("removing item with key"), item, [&]() -> long {
         switch (itemType) {
         case ITEM_FILETYPE: {
             auto type = as<FileTypeObject>(item);
@@ -290,13 +290,13 @@ long Kestrow::RemoveItem(qint16 itemType, const std::shared_ptr<ItemObject>& ite
         default:
             return kResultBadItemType;
         }
-    });
+    }));
 }
 
 long Kestrow::WriteItem(qint16 itemType, const std::shared_ptr<ItemObject>& item, bool writeFull)
 {
-    RegistryBatch batch;
-    return itemOperation(QStringLiteral("WriteItem"), QStringLiteral("writing item with key"), item, [&]() -> long {
+    CommandScope save;
+    return save.finish(itemOperation(QStringLiteral("WriteItem"), QStringLiteral("writing item with key"), item, [&]() -> long {
         switch (itemType) {
         case ITEM_FILETYPE: return as<FileTypeObject>(item)->WriteMe(writeFull);
         case ITEM_FILEEXTENSION: return as<FileExtensionObject>(item)->WriteMe(writeFull);
@@ -304,7 +304,7 @@ long Kestrow::WriteItem(qint16 itemType, const std::shared_ptr<ItemObject>& item
         case ITEM_ACTION: return as<ActionObject>(item)->WriteMe();
         default: return kResultBadItemType;
         }
-    });
+    }));
 }
 
 long Kestrow::LoadItem(qint16 itemType, const std::shared_ptr<ItemObject>& item, bool loadFull)

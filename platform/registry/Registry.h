@@ -15,7 +15,7 @@
 // HKEY_LOCAL_MACHINE\Software\Classes, as in Wine.
 //
 // Changes are saved through the commit handler: after each changing call, or, inside a batch
-// (RegistryBatch), once when the outermost batch ends.
+// (CommandScope), once when the outermost batch ends.
 class Registry {
 public:
     Registry();

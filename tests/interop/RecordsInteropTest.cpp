@@ -3,7 +3,7 @@
 #include "platform/registry/PrefixStore.h"
 #include "platform/registry/RegKeyHandle.h"
 #include "platform/registry/RegistryApi.h"
-#include "platform/registry/RegistryBatch.h"
+#include "platform/registry/CommandScope.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TestSettings.h"
 #include "tests/support/WinePrefix.h"
@@ -135,9 +135,9 @@ TEST_F(RecordsInterop, AnAssociationWrittenThroughTheRecordsIsWinesAndGoesAway)
     handler->ThreadModel = QStringLiteral("Apartment");
     type->ShellExtensions.add(handler->Key(), handler);
     {
-        RegistryBatch batch;
+        CommandScope batch;
         ASSERT_EQ(type->WriteMe(true), 0);
-        ASSERT_TRUE(batch.commit()) << store->lastError().toStdString();
+        ASSERT_EQ(batch.finish(), 0) << store->lastError().toStdString();
     }
 
     const QStringList lines = wine.run({QStringLiteral("cmd"), QStringLiteral("/c"),
@@ -161,10 +161,10 @@ TEST_F(RecordsInterop, AnAssociationWrittenThroughTheRecordsIsWinesAndGoesAway)
     ASSERT_TRUE(store->open(error)) << error.toStdString();
     Registry::setCurrent(&store->registry());
     {
-        RegistryBatch batch;
+        CommandScope batch;
         ASSERT_EQ(handler->RemoveMe(true), 0);
         ASSERT_EQ(type->RemoveMe(true), 0);
-        ASSERT_TRUE(batch.commit()) << store->lastError().toStdString();
+        ASSERT_EQ(batch.finish(), 0) << store->lastError().toStdString();
     }
     for (const QString& key : {QStringLiteral("HKCR\\.vntest"), QStringLiteral("HKCR\\varnook.test"),
                                QStringLiteral("HKCR\\CLSID\\") + clsid}) {

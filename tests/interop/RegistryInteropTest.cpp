@@ -2,7 +2,7 @@
 #include "platform/registry/HiveWriter.h"
 #include "platform/registry/PrefixStore.h"
 #include "platform/registry/RegistryApi.h"
-#include "platform/registry/RegistryBatch.h"
+#include "platform/registry/CommandScope.h"
 #include "tests/support/WinePrefix.h"
 
 #include <QFile>
@@ -106,7 +106,7 @@ TEST_F(RegistryInterop, WineReadsExactlyWhatWasWritten)
         ASSERT_TRUE(store.open(error)) << error.toStdString();
         ASSERT_FALSE(store.isReadOnly()) << store.readOnlyReason().toStdString();
         Registry::setCurrent(&store.registry());
-        RegistryBatch batch;
+        CommandScope batch;
         const QString type = QStringLiteral("varnook.file");
         ASSERT_EQ(setValue(HKEY_CLASSES_ROOT, QStringLiteral(".varnook"), QString(), REG_SZ, regTextBytes(type)), 0);
         ASSERT_EQ(setValue(HKEY_CLASSES_ROOT, QStringLiteral(".varnook"), QStringLiteral("Content Type"), REG_SZ,
@@ -128,7 +128,7 @@ TEST_F(RegistryInterop, WineReadsExactlyWhatWasWritten)
         ASSERT_EQ(setValue(HKEY_CURRENT_USER, QStringLiteral("Software\\Varnook"), QStringLiteral("Test"), REG_SZ,
                            regTextBytes(QStringLiteral("1"))),
                   0);
-        ASSERT_TRUE(batch.commit()) << store.lastError().toStdString();
+        ASSERT_EQ(batch.finish(), 0) << store.lastError().toStdString();
         Registry::setCurrent(nullptr);
     }
 

@@ -2,7 +2,7 @@
 #include "platform/registry/PrefixStore.h"
 #include "platform/registry/RegKeyHandle.h"
 #include "platform/registry/RegistryApi.h"
-#include "platform/registry/RegistryBatch.h"
+#include "platform/registry/CommandScope.h"
 #include "tests/support/FullDiskFile.h"
 #include "tests/support/RegistryProbe.h"
 #include "tests/support/TestPrefix.h"
@@ -67,7 +67,7 @@ TEST_F(PrefixStoreTest, SavesAtomicallyAndReadsBackNextRun)
     prefix.open();
     const quint64 before = systemInode();
     {
-        RegistryBatch batch;
+        CommandScope batch;
         ASSERT_EQ(setDefault(u".log"_s, u"txtfile"_s), ERROR_SUCCESS);
     }
     EXPECT_NE(systemInode(), before); // a new file, renamed over
@@ -147,9 +147,9 @@ TEST_F(PrefixStoreTest, AFullDiskLeavesTheOldFile)
     store.setSaveFileFactory([](const QString& path) { return std::make_unique<FullDiskFile>(path, 10); });
     const QByteArray before = systemReg();
     {
-        RegistryBatch batch;
+        CommandScope batch;
         setDefault(u".big"_s, QString(5000, u'x'));
-        EXPECT_FALSE(batch.commit());
+        EXPECT_EQ(batch.finish(), ERROR_CANTWRITE);
     }
     EXPECT_EQ(systemReg(), before);
     EXPECT_TRUE(store.lastError().contains(u"No space left on device"_s)) << store.lastError().toStdString();

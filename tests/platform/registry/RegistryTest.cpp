@@ -1,5 +1,5 @@
 #include "platform/registry/RegistryApi.h"
-#include "platform/registry/RegistryBatch.h"
+#include "platform/registry/CommandScope.h"
 
 #include <gtest/gtest.h>
 
@@ -265,13 +265,13 @@ TEST_F(RegistryTest, ClassesRootIsMachineSoftwareClasses)
 TEST_F(RegistryTest, ChangesCommitOncePerBatch)
 {
     {
-        RegistryBatch batch;
+        CommandScope batch;
         HKEY key = create(u"batched"_s);
         setText(key, u"a"_s, u"1"_s);
         setText(key, u"b"_s, u"2"_s);
         RegCloseKey(key);
         {
-            RegistryBatch inner;
+            CommandScope inner;
             RegDeleteValue(key, u"a"_s);
         }
         EXPECT_EQ(commits, 0);
@@ -286,12 +286,48 @@ TEST_F(RegistryTest, ChangesCommitOncePerBatch)
     RegCloseKey(key);
 }
 
+TEST_F(RegistryTest, OnlyTheOutermostScopeSavesAndItsOutcomeIsTheCommands)
+{
+    bool saves = true;
+    registry.setCommitHandler([&] {
+        ++commits;
+        return saves;
+    });
+    const struct {
+        const char* label;
+        bool saveSucceeds;
+        long commandResult;
+        long outcome;
+    } cases[] = {
+        {"saved", true, 0, 0},
+        {"save failed", false, 0, ERROR_CANTWRITE},
+        {"the command's own failure comes first", false, 2005, 2005},
+        {"a failed command's changes are still saved", true, 2005, 2005},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        saves = c.saveSucceeds;
+        commits = 0;
+        CommandScope command;
+        {
+            CommandScope inner;
+            RegCloseKey(create(QString::fromLatin1(c.label)));
+            EXPECT_EQ(inner.finish(c.commandResult), c.commandResult);
+        }
+        EXPECT_EQ(commits, 0);
+        EXPECT_EQ(command.finish(c.commandResult), c.outcome);
+        EXPECT_EQ(commits, 1);
+        EXPECT_EQ(command.finish(), 0) << "a second finish saves nothing more";
+        EXPECT_EQ(commits, 1);
+    }
+}
+
 TEST_F(RegistryTest, WithoutARegistryEveryCallFailsCleanly)
 {
     Registry::setCurrent(nullptr);
     HKEY key = 0;
     EXPECT_EQ(RegOpenKeyEx(HKEY_CLASSES_ROOT, u"x"_s, 0, KEY_READ, &key), ERROR_INVALID_HANDLE);
-    RegistryBatch batch; // must not crash either
+    CommandScope batch; // must not crash either
 }
 
 } // namespace
