@@ -29,3 +29,6 @@ inline constexpr long kErrorInternal = 51;
 
 // A value of the wrong kind, such as a settings entry that should be "True" or "False".
 inline constexpr long kErrTypeMismatch = 13;
+
+// Object variable not set: an operation was given no record, or a record of another kind.
+inline constexpr long kErrNoObject = 91;

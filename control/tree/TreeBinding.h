@@ -1,35 +1,14 @@
 #pragma once
 
-#include <QString>
-
 class FileTypeObject;
-class Kestrow;
-class KestrowNode;
+class KestrowCore;
 
-// The shape of the tree: which node stands for which record or folder, with the keys, texts and
-// images every other part finds them by.
+// Builds the tree of a load from the control's collections, through the layout of TreeLayout.h.
+// A step that fails for another reason than a node that exists already or a missing parent is
+// shown with Retry and Cancel; Cancel empties the control.
 
-// Builds the whole tree from the control's collections. Returns 0, or the code of a failure
-// after which the user chose Cancel (the control is then empty).
-long BindCollection(Kestrow& control);
+// Builds the whole tree. Returns 0, or the code of a failure after which the user chose Cancel.
+long BindCollection(KestrowCore& core);
 
-// Adds the nodes of one file type and everything below it.
-long BindType(Kestrow& control, const FileTypeObject& type);
-
-// The display name of a shell-extension group (the "_Name" entry of its row).
-QString ShellExtensionGroupName(int groupIndex);
-
-// Adds a folder node unless it is there already; returns it (null when its parent is missing).
-KestrowNode* EnsureFolder(Kestrow& control, const QString& parentKey, const QString& key, const QString& text,
-                          const QString& image);
-
-// The image of a folder node opened or closed, chosen by its key's prefix; empty for nodes whose
-// image does not change.
-QString FolderImage(const QString& nodeKey, bool expanded);
-
-// Folder texts and images.
-inline constexpr auto kExtensionsFolderText = "Extensions";
-inline constexpr auto kActionsFolderText = "Actions";
-inline constexpr auto kShellExtensionsFolderText = "Shell Extensions";
-inline constexpr auto kSpecialTypesFolderText = " Special Types";
-inline constexpr auto kOrphansFolderText = " Orphaned File Extensions";
+// Adds the nodes of one file type and everything below it; its own node may exist already.
+long BindType(KestrowCore& core, const FileTypeObject& type);

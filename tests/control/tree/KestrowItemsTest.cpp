@@ -2,6 +2,7 @@
 #include "control/records/ErrorNumbers.h"
 #include "control/tree/IconList.h"
 #include "tests/control/tree/KestrowFixture.h"
+#include "tests/control/tree/NewRecords.h"
 #include "tests/support/RegistryProbe.h"
 #include "tests/support/TestNames.h"
 
@@ -25,53 +26,6 @@ Totals plus(Totals totals, const Totals& change)
     for (std::size_t i = 0; i < totals.size(); ++i)
         totals[i] += change[i];
     return totals;
-}
-
-std::shared_ptr<FileTypeObject> newType(const QString& internalName, const QString& name, const QString& iconPath)
-{
-    auto type = std::make_shared<FileTypeObject>();
-    type->InternalName = internalName;
-    type->Name = name;
-    type->IconPath = iconPath;
-    return type;
-}
-
-std::shared_ptr<FileExtensionObject> newExtension(const QString& extension, const QString& hostName)
-{
-    auto ext = std::make_shared<FileExtensionObject>();
-    ext->Extension = extension;
-    ext->InternalName = hostName;
-    ext->HostTypeKey = FileTypeKey(hostName);
-    return ext;
-}
-
-std::shared_ptr<ActionObject> newAction(const QString& verb, const QString& hostName, const QString& name)
-{
-    auto action = std::make_shared<ActionObject>();
-    action->CommandKey = verb;
-    action->HostInternalName = hostName;
-    action->HostTypeKey = FileTypeKey(hostName);
-    action->Name = name;
-    action->Command = u"app.exe %1"_s;
-    return action;
-}
-
-// A handler of the file type `host` in `group`, or with group -1 one of the extension `host`.
-std::shared_ptr<ShellExtensionObject> newHandler(qint16 group, const QString& host, const QString& name,
-                                                 const QString& clsid = u"{55555555-0000-0000-0000-000000000001}"_s)
-{
-    const bool ofExtension = group < 0;
-    auto handler = std::make_shared<ShellExtensionObject>();
-    handler->FileExtensionSH = ofExtension;
-    handler->CLSID = clsid;
-    handler->ExtTypeIndex = group;
-    handler->ExtTypeKey = ofExtension ? clsid : DefinitionField(SECTION_SHELLEX, group, FIELD_KEY);
-    handler->ExtTypeGroup = !ofExtension && DefinitionGroup(SECTION_SHELLEX, group).value_or(false);
-    handler->InternalName = ofExtension ? clsid : name;
-    handler->HostInternalName = host;
-    handler->HostTypeKey = ofExtension ? FileExtensionKey(host) : FileTypeKey(host);
-    handler->Name = name;
-    return handler;
 }
 
 class KestrowItems : public KestrowFixture {
@@ -114,10 +68,10 @@ protected:
 
 TEST_F(KestrowItems, AddingAFileTypeShowsItWithItsMembersAndItsIcon)
 {
-    auto added = newType(u"newfile"_s, u"New Type"_s, u"C:\\icons\\blue.ico"_s);
-    auto ext = newExtension(u".new"_s, u"newfile"_s);
+    auto added = newrecord::type(u"newfile"_s, u"New Type"_s, u"C:\\icons\\blue.ico"_s);
+    auto ext = newrecord::extension(u".new"_s, u"newfile"_s);
     added->FileExtensions.add(ext->Key(), ext);
-    auto action = newAction(u"open"_s, u"newfile"_s, u"Open"_s);
+    auto action = newrecord::action(u"open"_s, u"newfile"_s, u"Open"_s);
     added->Actions.add(action->Key(), action);
 
     ASSERT_EQ(control.AddItem(ITEM_FILETYPE, added), 0);
@@ -130,7 +84,7 @@ TEST_F(KestrowItems, AddingAFileTypeShowsItWithItsMembersAndItsIcon)
     EXPECT_EQ(control.GetItemFromKey(action->Key()), action);
 
     // A type whose icon cannot be drawn shows the default icon.
-    ASSERT_EQ(control.AddItem(ITEM_FILETYPE, newType(u"plainfile"_s, u"Plain"_s, u"C:\\icons\\missing.ico"_s)), 0);
+    ASSERT_EQ(control.AddItem(ITEM_FILETYPE, newrecord::type(u"plainfile"_s, u"Plain"_s, u"C:\\icons\\missing.ico"_s)), 0);
     EXPECT_TRUE(showsDefaultIcon(u"ft__.plainfile"_s));
 }
 
@@ -139,20 +93,20 @@ TEST_F(KestrowItems, AddingUnderAKeyInUseOrOfAnUnknownKindChangesNothing)
     const Totals before = totals();
     const auto original = type(kTxt);
 
-    EXPECT_EQ(control.AddItem(ITEM_FILETYPE, newType(u"TXTFILE"_s, u"Impostor"_s, u"C:\\icons\\blue.ico"_s)),
+    EXPECT_EQ(control.AddItem(ITEM_FILETYPE, newrecord::type(u"TXTFILE"_s, u"Impostor"_s, u"C:\\icons\\blue.ico"_s)),
               kErrDuplicateKey);
     EXPECT_EQ(type(kTxt), original);
     EXPECT_EQ(node(kTxt)->text(), u"Text Document"_s);
     EXPECT_EQ(imageColour(kTxt), kRed);
 
     const auto txt = original->FileExtensions.value(u"fe__..txt"_s);
-    EXPECT_EQ(control.AddItem(ITEM_FILEEXTENSION, newExtension(u".TXT"_s, u"txtfile"_s)), kErrDuplicateKey);
+    EXPECT_EQ(control.AddItem(ITEM_FILEEXTENSION, newrecord::extension(u".TXT"_s, u"txtfile"_s)), kErrDuplicateKey);
     EXPECT_EQ(original->FileExtensions.value(u"fe__..txt"_s), txt);
-    EXPECT_EQ(control.AddItem(ITEM_ACTION, newAction(u"open"_s, u"txtfile"_s, u"X"_s)), kErrDuplicateKey);
+    EXPECT_EQ(control.AddItem(ITEM_ACTION, newrecord::action(u"open"_s, u"txtfile"_s, u"X"_s)), kErrDuplicateKey);
     EXPECT_EQ(node(u"ac__.open.txtfile"_s)->text(), u"Open"_s);
 
     for (qint16 kind : {qint16(0), qint16(5)})
-        EXPECT_EQ(control.AddItem(kind, newExtension(u".odd"_s, u"txtfile"_s)), kResultBadItemType);
+        EXPECT_EQ(control.AddItem(kind, newrecord::extension(u".odd"_s, u"txtfile"_s)), kResultBadItemType);
     EXPECT_EQ(totals(), before);
     EXPECT_EQ(original->FileExtensions.count(), 2);
     EXPECT_EQ(original->Actions.count(), 2);
@@ -170,23 +124,23 @@ TEST_F(KestrowItems, AddedMembersGoIntoTheirFolderMadeOnFirstUse)
         int siblings; // in the folder afterwards, the added one included
         int newFolders; // made for it
     } cases[] = {
-        {"extension, existing folder", ITEM_FILEEXTENSION, newExtension(u".text"_s, u"txtfile"_s), "ftef.ft__.txtfile",
+        {"extension, existing folder", ITEM_FILEEXTENSION, newrecord::extension(u".text"_s, u"txtfile"_s), "ftef.ft__.txtfile",
          "Extensions", "favfolder.closed", ".text", kTxt, 3, 0},
-        {"extension, new folder", ITEM_FILEEXTENSION, newExtension(u".dir"_s, u"Folder"_s), "ftef.ft__.Folder",
+        {"extension, new folder", ITEM_FILEEXTENSION, newrecord::extension(u".dir"_s, u"Folder"_s), "ftef.ft__.Folder",
          "Extensions", "favfolder.closed", ".dir", "ft__.Folder", 1, 1},
-        {"action, existing folder", ITEM_ACTION, newAction(u"edit"_s, u"txtfile"_s, u"Edit"_s), "ftaf.ft__.txtfile",
+        {"action, existing folder", ITEM_ACTION, newrecord::action(u"edit"_s, u"txtfile"_s, u"Edit"_s), "ftaf.ft__.txtfile",
          "Actions", "progfolder.closed", "Edit", "action.default", 3, 0},
-        {"action, new folder", ITEM_ACTION, newAction(u"explore"_s, u"Folder"_s, u"Explore"_s), "ftaf.ft__.Folder",
+        {"action, new folder", ITEM_ACTION, newrecord::action(u"explore"_s, u"Folder"_s, u"Explore"_s), "ftaf.ft__.Folder",
          "Actions", "progfolder.closed", "Explore", "action.default", 1, 1},
-        {"handler, existing group", ITEM_SHELLEXTENSION, newHandler(1, u"txtfile"_s, u"Menu Three"_s),
+        {"handler, existing group", ITEM_SHELLEXTENSION, newrecord::handler(1, u"txtfile"_s, u"Menu Three"_s),
          "ftss.ft__.txtfile.1", "Context Menu Handlers", handlers, "Menu Three", handler, 3, 0},
-        {"handler, new group", ITEM_SHELLEXTENSION, newHandler(0, u"txtfile"_s, u"Sheet"_s), "ftss.ft__.txtfile.0",
+        {"handler, new group", ITEM_SHELLEXTENSION, newrecord::handler(0, u"txtfile"_s, u"Sheet"_s), "ftss.ft__.txtfile.0",
          "Property Sheet Handlers", handlers, "Sheet", handler, 1, 1},
-        {"handler, new folders", ITEM_SHELLEXTENSION, newHandler(3, u"Folder"_s, u"Dropper"_s), "ftss.ft__.Folder.3",
+        {"handler, new folders", ITEM_SHELLEXTENSION, newrecord::handler(3, u"Folder"_s, u"Dropper"_s), "ftss.ft__.Folder.3",
          "Drag-Drop Handlers", handlers, "Dropper", handler, 1, 2},
-        {"extension handler, existing folder", ITEM_SHELLEXTENSION, newHandler(-1, u".txt"_s, u"Peek"_s),
+        {"extension handler, existing folder", ITEM_SHELLEXTENSION, newrecord::handler(-1, u".txt"_s, u"Peek"_s),
          "fesf.fe__..txt", "Shell Extensions", handlers, "Peek", handler, 2, 0},
-        {"extension handler, new folder", ITEM_SHELLEXTENSION, newHandler(-1, u".log"_s, u"Tail"_s), "fesf.fe__..log",
+        {"extension handler, new folder", ITEM_SHELLEXTENSION, newrecord::handler(-1, u".log"_s, u"Tail"_s), "fesf.fe__..log",
          "Shell Extensions", handlers, "Tail", handler, 1, 1},
     };
     for (const auto& c : cases) {
@@ -323,8 +277,8 @@ TEST_F(KestrowItems, WriteAndLoadReturnTheRecordsOwnResults)
     open->Command = u"changed in memory"_s;
     EXPECT_EQ(control.LoadItem(ITEM_ACTION, open), 0);
     EXPECT_EQ(open->Command, u"editor.exe \"%1\""_s);
-    EXPECT_EQ(control.LoadItem(ITEM_FILETYPE, newType(u"nosuchfile"_s, {}, {}), true), kErrNoInternalName);
-    EXPECT_EQ(control.LoadItem(ITEM_SHELLEXTENSION, newHandler(1, u"txtfile"_s, u"Gone"_s)), kErrInternalName);
+    EXPECT_EQ(control.LoadItem(ITEM_FILETYPE, newrecord::type(u"nosuchfile"_s, {}, {}), true), kErrNoInternalName);
+    EXPECT_EQ(control.LoadItem(ITEM_SHELLEXTENSION, newrecord::handler(1, u"txtfile"_s, u"Gone"_s)), kErrInternalName);
     const auto txt = type(kTxt);
     txt->Actions.clear();
     EXPECT_EQ(control.LoadItem(ITEM_FILETYPE, txt, true), 0);
@@ -343,7 +297,7 @@ TEST_F(KestrowItems, UpdatingAFileTypeRebuildsItsNodeFromTheRecord)
     const auto txt = type(kTxt);
     txt->Name = u"A Text"_s;
     txt->Actions.remove(u"ac__.print.txtfile"_s);
-    auto edit = newAction(u"edit"_s, u"txtfile"_s, u"Edit"_s);
+    auto edit = newrecord::action(u"edit"_s, u"txtfile"_s, u"Edit"_s);
     txt->Actions.add(edit->Key(), edit);
     txt->ShellExtensions.clear();
 
@@ -403,7 +357,7 @@ TEST_F(KestrowItems, UpdatingAMemberChangesOnlyItsNode)
     EXPECT_EQ(control.UpdateItem(7, menu), 0);
     EXPECT_EQ(totals(), before);
     // A record the tree does not show cannot be updated.
-    EXPECT_NE(control.UpdateItem(ITEM_ACTION, newAction(u"play"_s, u"txtfile"_s, u"Play"_s)), 0);
+    EXPECT_NE(control.UpdateItem(ITEM_ACTION, newrecord::action(u"play"_s, u"txtfile"_s, u"Play"_s)), 0);
     EXPECT_EQ(totals(), before);
 }
 
