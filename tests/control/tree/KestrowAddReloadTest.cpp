@@ -18,6 +18,11 @@ struct Addition {
     std::function<std::shared_ptr<ItemObject>()> make;
 };
 
+void PrintTo(const Addition& a, std::ostream* os)
+{
+    *os << a.label;
+}
+
 std::shared_ptr<ItemObject> typeWithEveryMember()
 {
     auto type = newrecord::type(u"newfile"_s, u"New Document"_s, u"C:\\icons\\blue.ico"_s);

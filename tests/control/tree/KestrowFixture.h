@@ -1,6 +1,7 @@
 #pragma once
 
 #include "control/tree/Kestrow.h"
+#include "tests/control/tree/ModelChecker.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TestPrefix.h"
 #include "tests/support/TestSettings.h"
@@ -82,4 +83,5 @@ protected:
     TestPrefix prefix;
     ScriptedUi ui;
     Kestrow control;
+    ModelChecker checker{&control.tree()};
 };

@@ -2,6 +2,7 @@
 #include "control/records/OperationError.h"
 #include "control/tree/ImageList.h"
 #include "control/tree/KestrowTree.h"
+#include "tests/control/tree/ModelChecker.h"
 #include "tests/support/QStringPrinter.h"
 
 #include <QPersistentModelIndex>
@@ -67,6 +68,7 @@ protected:
 
     ImageList images;
     KestrowTree tree{images};
+    ModelChecker checker{&tree};
     int inserted = 0;
     int removed = 0;
     int moved = 0;
