@@ -3,7 +3,9 @@
 #include "platform/registry/WineServerProbe.h"
 
 #include <QDir>
+#include <QLockFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -53,16 +55,32 @@ bool WinePrefix::wineAvailable()
 
 QString WinePrefix::bootedPrefix()
 {
-    static QTemporaryDir booted;
-    static const bool ok = [] {
-        if (!wineAvailable() || !booted.isValid())
-            return false;
-        int code = -1;
-        runIn(booted.path(), QStringLiteral("wineboot"), {QStringLiteral("-i")}, &code);
-        waitForServer(booted.path());
-        return QFile::exists(booted.filePath(QStringLiteral("system.reg")));
+    // Every test case runs in a process of its own: the first to need a prefix boots it into the
+    // build folder, under a lock, and the others copy that one. A prefix is kept per Wine version,
+    // and one that did not boot completely is never taken for one that did.
+    static const QString booted = []() -> QString {
+        if (!wineAvailable())
+            return {};
+        QString version = runIn(QDir::tempPath(), QStringLiteral("wine"), {QStringLiteral("--version")}, nullptr);
+        version = version.trimmed().replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9.]+")), QStringLiteral("-"));
+        const QString folder = QStringLiteral(VARNOOK_BOOTED_WINE_PREFIX) + u'-' + version;
+        QLockFile lock(folder + QStringLiteral(".lock"));
+        lock.setStaleLockTime(0); // a boot takes long; only a lock whose process is gone is stale
+        if (!lock.lock())
+            return {};
+        if (QFile::exists(folder + QStringLiteral("/system.reg")))
+            return folder;
+        const QString fresh = folder + QStringLiteral(".booting");
+        QDir(fresh).removeRecursively();
+        if (!QDir().mkpath(fresh))
+            return {};
+        runIn(fresh, QStringLiteral("wineboot"), {QStringLiteral("-i")}, nullptr);
+        waitForServer(fresh);
+        if (!QFile::exists(fresh + QStringLiteral("/system.reg")) || !QDir().rename(fresh, folder))
+            return {};
+        return folder;
     }();
-    return ok ? booted.path() : QString();
+    return booted;
 }
 
 WinePrefix::WinePrefix()
