@@ -23,8 +23,11 @@ int main(int argc, char* argv[])
     SetIconPrefix(prefix->prefixDir());
 
     frmMain window;
-    window.setPrefixStatus(prefix->prefixDir(), prefix->isReadOnly());
+    window.setPrefix(prefix.get());
     QObject::connect(&window, &frmMain::unloaded, &application, &QCoreApplication::quit, Qt::QueuedConnection);
     window.Form_Load();
+    // Closed while it loaded, before the event loop ran: the program is done.
+    if (window.isUnloaded())
+        return 0;
     return QApplication::exec();
 }

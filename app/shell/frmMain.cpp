@@ -1,10 +1,12 @@
 #include "app/shell/frmMain.h"
 
 #include "app/shell/StartupFlags.h"
+#include "app/shell/UnsavedChanges.h"
 #include "app/shell/frmOptions.h"
 #include "common/MessageBoxes.h"
 #include "control/records/ErrorNumbers.h"
 #include "control/tree/Kestrow.h"
+#include "platform/registry/PrefixStore.h"
 #include "platform/shell/UiSeams.h"
 
 #include <QCloseEvent>
@@ -183,9 +185,29 @@ void frmMain::setPrefixStatus(const QString& prefixDir, bool readOnly)
     lblPrefix->setToolTip(lblPrefix->text());
 }
 
+void frmMain::setPrefix(PrefixStore* store)
+{
+    m_prefix = store;
+    if (store)
+        setPrefixStatus(store->prefixDir(), store->isReadOnly());
+}
+
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    if (kestrowMain->isLoading()) {
+        // The load lets input through while it runs; it stops at its next key, and the window
+        // closes once it has returned.
+        kestrowMain->CancelLoad();
+        m_closeAfterLoad = true;
+        event->ignore();
+        return;
+    }
+    if (m_prefix && !MayCloseWithUnsavedChanges(*m_prefix)) {
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
+    m_unloaded = true;
     emit unloaded();
 }
 
@@ -211,12 +233,14 @@ void frmMain::LoadFileTypes()
     StartupFlags& flags = StartupFlags::current();
     setEnabled(false);
     const long rc = kestrowMain->LoadCollection(flags.ShowProgress, flags.ShowSplash, flags.LoadFull);
-    if (rc != 0 && rc != kResultCancelled)
+    if (rc != 0 && rc != kResultCancelled && !m_closeAfterLoad)
         ShowError(QStringLiteral("There was an error loading file type information from the registry.\r\n\r\n"
                                  "Please restart and try again."),
                   rc);
     setEnabled(true);
     mnuFileLoad->setText(QStringLiteral("Reload File Types"));
+    if (std::exchange(m_closeAfterLoad, false))
+        close();
 }
 
 void frmMain::mnuFileLoad_Click()

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 class Kestrow;
+class PrefixStore;
 class QAction;
 class QGroupBox;
 class QHBoxLayout;
@@ -22,6 +23,9 @@ public:
 
     // Shows in the status bar which prefix's registry is open.
     void setPrefixStatus(const QString& prefixDir, bool readOnly);
+    // The registry the window edits: named in the status bar, and asked before the window closes
+    // whether every change reached the disk.
+    void setPrefix(PrefixStore* store);
 
     // The opening: shows the window and, when the options say so, loads the file types.
     void Form_Load();
@@ -30,6 +34,8 @@ public:
     void LoadFileTypes();
 
     Kestrow* tree() const { return kestrowMain; }
+    // Whether the window has closed, which ends the program.
+    bool isUnloaded() const { return m_unloaded; }
 
 signals:
     // The window is closing: the program ends.
@@ -65,6 +71,10 @@ private:
     QPushButton* btnEdit = nullptr;
     QPushButton* btnClose = nullptr;
     QLabel* lblPrefix = nullptr;
+
+    PrefixStore* m_prefix = nullptr;
+    bool m_closeAfterLoad = false;
+    bool m_unloaded = false;
 
     QMenu* mnuFile = nullptr;
     QAction* mnuFileLoad = nullptr;

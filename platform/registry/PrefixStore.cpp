@@ -196,7 +196,15 @@ QString PrefixStore::readOnlyReason() const
     return reasons.join(QStringLiteral("\r\n\r\n"));
 }
 
-bool PrefixStore::save()
+bool PrefixStore::hasUnsavedChanges() const
+{
+    for (const HiveFile& file : m_files)
+        if (file.hive && file.hive->isDirty())
+            return true;
+    return false;
+}
+
+bool PrefixStore::save(Report report)
 {
     QStringList errors;
     for (HiveFile& file : m_files) {
@@ -206,16 +214,18 @@ bool PrefixStore::save()
         if (!saveHive(file, error))
             errors << error;
     }
-    if (errors.isEmpty())
+    if (errors.isEmpty()) {
+        m_lastError.clear();
         return true;
-    fail(errors.join(QStringLiteral("\r\n\r\n")));
+    }
+    fail(errors.join(QStringLiteral("\r\n\r\n")), report);
     return false;
 }
 
-void PrefixStore::fail(const QString& message)
+void PrefixStore::fail(const QString& message, Report report)
 {
     m_lastError = message;
-    if (m_onSaveFailure)
+    if (m_onSaveFailure && report == Report::ToHandler)
         m_onSaveFailure(message);
 }
 
@@ -237,8 +247,8 @@ bool PrefixStore::saveHive(HiveFile& file, QString& error)
     }
     if (stampOf(file.writePath) != file.stamp) {
         error = QStringLiteral("%1 was changed by another program after Varnook read it. Varnook did not save, so "
-                               "nothing of that program's change is lost; your last change was not saved. Reload "
-                               "the file types to see the current registry.")
+                               "nothing of that program's change is lost; your last change was not saved. Start "
+                               "Varnook again to see the registry as it is now.")
                     .arg(file.path);
         return false;
     }

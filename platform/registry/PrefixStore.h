@@ -34,10 +34,15 @@ public:
     // Why (part of) the registry is read-only; empty when it is not.
     QString readOnlyReason() const;
 
+    // How a failed save is reported: to the save failure handler, or only through lastError().
+    enum class Report { ToHandler, Quietly };
+
     // Writes every changed hive. Returns false, with lastError() set, when one could not be saved;
-    // the changes then stay in memory and the file on disk is untouched.
-    bool save();
+    // the changes then stay in memory, the file on disk is untouched, and the next save tries again.
+    bool save(Report report = Report::ToHandler);
     const QString& lastError() const { return m_lastError; }
+    // Whether changes made in memory are not on disk yet (a save failed).
+    bool hasUnsavedChanges() const;
 
     // Told about every failed save (the program shows it to the user).
     void setSaveFailureHandler(std::function<void(const QString&)> handler) { m_onSaveFailure = std::move(handler); }
@@ -75,7 +80,7 @@ private:
     bool saveHive(HiveFile& file, QString& error);
     bool backup(HiveFile& file, QString& error);
     static FileStamp stampOf(const QString& path);
-    void fail(const QString& message);
+    void fail(const QString& message, Report report);
 
     QString m_prefixDir;
     Registry m_registry;

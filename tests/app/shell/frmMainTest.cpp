@@ -221,6 +221,23 @@ TEST_F(MainWindowLoad, WithoutLoadOnStartupNothingLoadsUntilAsked)
     EXPECT_EQ(loadItem(window)->text(), QStringLiteral("Reload File Types"));
 }
 
+TEST_F(MainWindowLoad, ClosingDuringTheLoadCancelsItAndEndsTheProgram)
+{
+    TestPrefix prefix(kSections);
+    prefix.open();
+    StartupFlags::current().ShowProgress = true; // the load lets events through while the box shows
+    frmMain window;
+    int unloaded = 0;
+    QObject::connect(&window, &frmMain::unloaded, [&unloaded] { ++unloaded; });
+    QTimer::singleShot(0, &window, [&window] { window.close(); });
+    window.Form_Load();
+    EXPECT_TRUE(window.isUnloaded()) << "the program would go on without a window";
+    EXPECT_EQ(unloaded, 1);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.tree()->Count(), 0) << "the load was cancelled";
+    EXPECT_TRUE(m_ui.boxes().empty()) << "a cancelled load is no error";
+}
+
 TEST_F(MainWindowLoad, AFailedLoadIsReportedAndTheWindowComesBack)
 {
     TestPrefix prefix("\n[Software\\\\Other] 1\n"); // no HKEY_CLASSES_ROOT
