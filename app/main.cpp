@@ -1,6 +1,7 @@
 #include "app/shell/Startup.h"
 #include "app/shell/frmMain.h"
 #include "control/tree/IconList.h"
+#include "platform/RunContext.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -12,18 +13,21 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/varnook.svg")));
     // Only the main window's closing ends the program, whatever other windows are open.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Registry, settings, seams and caches of this run: made after the application object, so
+    // that they end before it.
+    RunContext context;
 
     ReportSettingsProblems();
     LoadStartupSettings();
-    const std::unique_ptr<PrefixStore> prefix = OpenPrefixRegistry();
-    if (!prefix)
+    context.setPrefix(OpenPrefixRegistry());
+    if (!context.prefix())
         return 1;
 
     // Icon locations are Windows paths of this prefix.
-    SetIconPrefix(prefix->prefixDir());
+    SetIconPrefix(context.prefix()->prefixDir());
 
     frmMain window;
-    window.setPrefix(prefix.get());
+    window.setPrefix(context.prefix());
     QObject::connect(&window, &frmMain::unloaded, &application, &QCoreApplication::quit, Qt::QueuedConnection);
     window.Form_Load();
     // Closed while it loaded, before the event loop ran: the program is done.

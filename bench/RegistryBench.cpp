@@ -10,6 +10,7 @@
 #include "platform/registry/HiveReader.h"
 #include "platform/registry/HiveWriter.h"
 #include "platform/registry/PrefixStore.h"
+#include "platform/RunContext.h"
 #include "platform/registry/RegistryApi.h"
 
 #include <benchmark/benchmark.h>
@@ -223,6 +224,7 @@ int main(int argc, char** argv)
         return MemoryProbe::runChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
 
     QCoreApplication application(argc, argv);
+    RunContext context;
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

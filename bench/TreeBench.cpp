@@ -13,6 +13,7 @@
 #include "control/records/Definitions.h"
 #include "control/records/SettingsTables.h"
 #include "control/tree/Kestrow.h"
+#include "platform/RunContext.h"
 #include "platform/registry/PrefixStore.h"
 #include "platform/settings/Settings.h"
 #include "platform/shell/UiSeams.h"
@@ -369,6 +370,7 @@ int main(int argc, char** argv)
             qtHandler(type, context, message);
     });
     QApplication application(argc, argv);
+    RunContext context;
     UiSeams::setMessageBoxHandler([](const MessageBoxRequest& request) {
         ++g_messageBoxes;
         std::fprintf(stderr, "message box: %s\n", qPrintable(request.text));

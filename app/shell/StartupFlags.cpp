@@ -1,7 +1,8 @@
 #include "app/shell/StartupFlags.h"
 
+#include "platform/RunContext.h"
+
 StartupFlags& StartupFlags::current()
 {
-    static StartupFlags flags;
-    return flags;
+    return RunContext::current().state<StartupFlags>();
 }

@@ -2,6 +2,7 @@
 
 #include "common/Trace.h"
 #include "control/tree/ImageList.h"
+#include "platform/RunContext.h"
 #include "platform/icons/IconResolver.h"
 #include "platform/shell/PrefixEnvironment.h"
 #include "platform/shell/WindowsPathMapper.h"
@@ -19,15 +20,21 @@ namespace {
 constexpr int kTrace = 700;
 constexpr qsizetype kMaxSharedPixmaps = 1024;
 
-std::unique_ptr<IconResolver>& resolverSlot()
+// What icon extraction keeps for a run: the resolver of the prefix's paths and the pixmaps shared
+// by the types that show one icon of a library.
+struct IconState {
+    std::unique_ptr<IconResolver> resolver;
+    QHash<qint64, QPixmap> converted; // by the cache key of the extracted image
+};
+
+IconState& iconState()
 {
-    static std::unique_ptr<IconResolver> resolver;
-    return resolver;
+    return RunContext::current().state<IconState>();
 }
 
 IconResolver& resolver()
 {
-    auto& slot = resolverSlot();
+    auto& slot = iconState().resolver;
     if (!slot)
         slot = std::make_unique<IconResolver>(WindowsPathMapper(QString(), PrefixEnvironment()));
     return *slot;
@@ -69,7 +76,7 @@ bool extractOne(const IconLocation& parsed, qint16 size, QPixmap& image)
         return false;
     // Thousands of types show one icon of a library: while the extractor hands out the same image,
     // they share one pixmap instead of converting a copy each.
-    static QHash<qint64, QPixmap> converted;
+    QHash<qint64, QPixmap>& converted = iconState().converted;
     if (const auto it = converted.constFind(extracted.cacheKey()); it != converted.constEnd()) {
         image = *it;
         return true;
@@ -104,7 +111,7 @@ IconLocation ParseIconLocation(const QString& location)
 
 void SetIconPrefix(const QString& prefixDir)
 {
-    resolverSlot() = std::make_unique<IconResolver>(
+    iconState().resolver = std::make_unique<IconResolver>(
         WindowsPathMapper(prefixDir, prefixDir.isEmpty() ? PrefixEnvironment() : PrefixEnvironment::fromRegistry()));
 }
 

@@ -48,11 +48,7 @@ PrefixStore::PrefixStore(QString prefixDir)
     m_registry.setCommitHandler([this] { return save(); });
 }
 
-PrefixStore::~PrefixStore()
-{
-    if (Registry::current() == &m_registry)
-        Registry::setCurrent(nullptr);
-}
+PrefixStore::~PrefixStore() = default;
 
 QString PrefixStore::backupDir() const
 {

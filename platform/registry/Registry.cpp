@@ -1,5 +1,6 @@
 #include "platform/registry/Registry.h"
 
+#include "platform/RunContext.h"
 #include "platform/registry/WineRegFormat.h"
 
 #include <QDateTime>
@@ -8,8 +9,6 @@
 #include <cstring>
 
 namespace {
-
-Registry* g_current = nullptr;
 
 constexpr REGSAM kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE;
 constexpr REGSAM kTreeChangeRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE;
@@ -46,18 +45,18 @@ Registry::Registry() = default;
 
 Registry::~Registry()
 {
-    if (g_current == this)
-        g_current = nullptr;
+    if (RunContext::exists() && RunContext::current().registry() == this)
+        RunContext::current().setRegistry(nullptr);
 }
 
 Registry* Registry::current()
 {
-    return g_current;
+    return RunContext::exists() ? RunContext::current().registry() : nullptr;
 }
 
 void Registry::setCurrent(Registry* registry)
 {
-    g_current = registry;
+    RunContext::current().setRegistry(registry);
 }
 
 void Registry::mountMachine(std::shared_ptr<Hive> hive, bool readOnly)

@@ -68,7 +68,7 @@ public:
     // Number of handles currently open (tests check that operations close what they open).
     std::size_t openHandleCount() const { return m_handles.size(); }
 
-    // ---- the registry the free functions of RegistryApi.h work on
+    // ---- the registry the free functions of RegistryApi.h work on: the run context's
     static Registry* current();
     static void setCurrent(Registry* registry);
 

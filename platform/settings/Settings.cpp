@@ -1,5 +1,7 @@
 #include "platform/settings/Settings.h"
 
+#include "platform/RunContext.h"
+
 #include <QDir>
 
 #include <map>
@@ -15,8 +17,7 @@ struct Stores {
 
 Stores& stores()
 {
-    static Stores instance;
-    return instance;
+    return RunContext::current().state<Stores>();
 }
 
 } // namespace

@@ -6,8 +6,8 @@
 #include <QString>
 
 // The per-user settings store, addressed by (application, section, key); every value is a text.
-// Each application's settings are one SettingsStore, loaded on first use and shared by the whole
-// process, in the file <SettingsFolder()>/<application>/<application>.ini.
+// Each application's settings are one SettingsStore, loaded on first use and kept by the run
+// context, in the file <SettingsFolder()>/<application>/<application>.ini.
 
 // The stored text, or `defaultValue` when the key is absent.
 QString GetSetting(const QString& application, const QString& section, const QString& key,
