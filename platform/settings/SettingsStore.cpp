@@ -225,20 +225,14 @@ QString SettingsStore::problemReport() const
 
 // ---- the file on disk
 
-SettingsStore::FileStamp SettingsStore::stampOf(const QString& path)
+// The stamp of the file at `path` (AT_FDCWD: relative to the working folder), or, for an empty
+// path, of the open file `descriptor`; none when there is no such file or it cannot be looked at.
+SettingsStore::FileStamp SettingsStore::stampOf(int descriptor, const QByteArray& path)
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::fstatat(descriptor, path.constData(), &st, path.isEmpty() ? AT_EMPTY_PATH : 0) != 0)
         return {};
-    return {true, true, st.st_size, qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, st.st_ino};
-}
-
-SettingsStore::FileStamp SettingsStore::stampOfOpenFile(int descriptor)
-{
-    struct stat st {};
-    if (::fstat(descriptor, &st) != 0)
-        return {.readable = false}; // unknown: the next look reads the file again
-    return {true, true, st.st_size, qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, st.st_ino};
+    return {true, st.st_size, qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, st.st_ino};
 }
 
 // A look costs a system call, ten times what a lookup in memory costs, and loading the file types
@@ -272,7 +266,7 @@ void SettingsStore::refresh() const
 // be read: then nothing may replace it.
 bool SettingsStore::takeInDiskChanges(QString* error) const
 {
-    const FileStamp now = stampOf(m_filePath);
+    const FileStamp now = stampOf(AT_FDCWD, QFile::encodeName(m_filePath));
     if (now == m_stamp)
         return true;
     if (!now.exists) {
@@ -285,7 +279,7 @@ bool SettingsStore::takeInDiskChanges(QString* error) const
     FileStamp stamp;
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly)) {
-        stamp = stampOfOpenFile(file.handle()); // before reading: a write after it is seen next time
+        stamp = stampOf(file.handle(), {}); // before reading: a write after it is seen next time
         bytes = file.readAll();
     }
     if (!file.isOpen() || file.error() != QFileDevice::NoError) {
@@ -293,7 +287,7 @@ bool SettingsStore::takeInDiskChanges(QString* error) const
         if (!m_damagedCopyPending)
             m_damagedCopyPath = uniqueDamagedCopyPath(m_filePath);
         m_damagedCopyPending = true;
-        m_stamp = {.readable = false};
+        m_stamp = {}; // the next look reads again
         if (error)
             *error = QStringLiteral("Varnook did not save its settings: it cannot read %1 (%2), and it does not "
                                     "replace a file it could not read.")
@@ -445,16 +439,18 @@ bool SettingsStore::write(QString& error)
 
         std::unique_ptr<QSaveFile> out =
             m_saveFileFactory ? m_saveFileFactory(m_filePath) : std::make_unique<QSaveFile>(m_filePath);
-        const QByteArray bytes = m_contents.serialize();
-        if (!out->open(QIODevice::WriteOnly) || out->write(bytes) != bytes.size() || !out->flush()) {
+        const auto couldNotWrite = [&] {
             error = QStringLiteral("Varnook could not save its settings to %1 (%2). The file was left as it was.")
                         .arg(m_filePath, out->errorString());
             out->cancelWriting();
             return false;
-        }
+        };
+        const QByteArray bytes = m_contents.serialize();
+        if (!out->open(QIODevice::WriteOnly) || out->write(bytes) != bytes.size() || !out->flush())
+            return couldNotWrite();
         ::fsync(out->handle()); // now, so that the look below comes just before the rename
-        const FileStamp written = stampOfOpenFile(out->handle());
-        if (stampOf(m_filePath) != m_stamp) {
+        const FileStamp written = stampOf(out->handle(), {});
+        if (stampOf(AT_FDCWD, QFile::encodeName(m_filePath)) != m_stamp) {
             out->cancelWriting();
             if (attempt < kSaveAttempts)
                 continue;
@@ -463,11 +459,8 @@ bool SettingsStore::write(QString& error)
                         .arg(m_filePath);
             return false;
         }
-        if (!out->commit()) {
-            error = QStringLiteral("Varnook could not save its settings to %1 (%2). The file was left as it was.")
-                        .arg(m_filePath, out->errorString());
-            return false;
-        }
+        if (!out->commit())
+            return couldNotWrite();
         syncDirectory(folder);
         m_stamp = written;
         return true;

@@ -125,9 +125,9 @@ private:
         QString text;
         bool operator==(const Problem&) const = default;
     };
-    // What tells one version of the file from another without reading it.
+    // What tells one version of the file from another without reading it. No stamp, as for a
+    // missing file, differs from every file there is.
     struct FileStamp {
-        bool readable = true; // false after a failed read: the next look reads again
         bool exists = false;
         qint64 size = 0;
         qint64 mtimeNs = 0;
@@ -142,11 +142,9 @@ private:
 
     class Parser;
 
-    static FileStamp stampOf(const QString& path);
-    static FileStamp stampOfOpenFile(int descriptor);
+    static FileStamp stampOf(int descriptor, const QByteArray& path);
     void lookOncePerTurn() const;
     bool takeInDiskChanges(QString* error) const;
-    void read() const;
     bool write(QString& error);
     bool keepDamagedCopy(QString& error);
     bool fail(const QString& error);
