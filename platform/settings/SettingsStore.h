@@ -25,20 +25,32 @@ using SettingPair = QPair<QString, QString>; // key, value
 // are kept where they stand. Every change is saved atomically at once, or, inside a batch, once
 // when the outermost batch ends.
 //
+// The file may be changed by hand or by another program while the store is in use. Reads take in
+// such changes: the first read of each event-loop turn looks at the file (without an event loop in
+// this thread, every read does), and when it changed, reads it again and puts this process's
+// unsaved changes back on top. A save does the same first, so that it writes what is on disk with
+// this process's changes merged in: for the keys this process set, its last value; everything
+// else as on disk.
+//
 // A file that cannot be read completely is not overwritten blindly: what could be read is used,
 // problems() names file and line of everything else, and the first save keeps a copy of the file
-// as it was beside it (damagedCopyPath()) before replacing it.
+// as it was beside it (damagedCopyPath()) before replacing it. This holds for each reading of the
+// file, the first and those after another program changed it.
+//
+// A store is used from one thread.
 class SettingsStore {
 public:
     SettingsStore(QString application, const QString& folder);
+    ~SettingsStore();
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
 
     const QString& application() const { return m_application; }
 
-    // Changes whenever any store of the process is loaded or changed: readers that derive data
-    // from settings keep it while the number stays the same.
-    static quint64 generation() { return s_generation.load(std::memory_order_relaxed); }
+    // Changes whenever any store of the process is loaded or changed, here or on disk: readers
+    // that derive data from settings keep it while the number stays the same. Asking looks at the
+    // files as a read does.
+    static quint64 generation();
     const QString& filePath() const { return m_filePath; }
 
     QString value(const QString& section, const QString& key, const QString& defaultValue = QString()) const;
@@ -46,18 +58,23 @@ public:
     QList<SettingPair> pairs(const QString& section) const;
     void setValue(const QString& section, const QString& key, const QString& value);
 
+    // Looks at the file now, even when this turn's reads have looked already, and takes in what
+    // changed there.
+    void refresh() const;
+
     void beginBatch();
     // Ends a batch; the outermost end saves. Returns false when saving failed.
     bool endBatch();
 
-    // Writes the file when something changed. Returns false, with lastError() set and the save
-    // failure handler told, when it could not; the changes then stay in memory and the file on
-    // disk is as it was.
+    // Writes the file when this process changed something, merged with what another program
+    // wrote meanwhile. Returns false, with lastError() set and the save failure handler told, when
+    // it could not; the changes then stay in memory and the file on disk is as it was.
     bool save();
     const QString& lastError() const { return m_lastError; }
     void setSaveFailureHandler(std::function<void(const QString&)> handler) { m_onSaveFailure = std::move(handler); }
 
-    // What could not be read, each naming file and line; empty for a sound file.
+    // What could not be read at the last reading of the file, each naming file and line; empty for
+    // a sound file.
     QStringList problems() const;
     // The problems in words for the user, with what happens to the file; empty for a sound file.
     QString problemReport() const;
@@ -86,42 +103,69 @@ private:
         QString value;
         bool comment = false; // a comment line kept as written, in `value`
     };
-    struct Problem {
-        int line = 0; // 0: the file as a whole
-        QString text;
-    };
     struct Section {
         QString name;
         std::vector<Entry> entries;
         QHash<QString, qsizetype> keyIndex; // case-folded key -> entry
     };
+    // The text of a settings file, as read or as it will be written.
+    struct Contents {
+        QStringList leadingComments;
+        std::vector<Section> sections;
+        QHash<QString, qsizetype> sectionIndex; // case-folded name -> section
 
-    struct ParseState;
+        const Section* find(const QString& name) const;
+        Section& sectionFor(const QString& name);
+        // Returns false when the key already held the value.
+        bool set(const QString& section, const QString& key, const QString& value);
+        QByteArray serialize() const;
+    };
+    struct Problem {
+        int line = 0; // 0: the file as a whole
+        QString text;
+        bool operator==(const Problem&) const = default;
+    };
+    // What tells one version of the file from another without reading it. No stamp, as for a
+    // missing file, differs from every file there is.
+    struct FileStamp {
+        bool exists = false;
+        qint64 size = 0;
+        qint64 mtimeNs = 0;
+        quint64 inode = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    struct Change {
+        QString section;
+        QString key;
+        QString value;
+    };
 
-    void load();
-    void parse(const QByteArray& bytes);
-    void readSectionLine(const QString& line, ParseState& state);
-    void readKeyLine(const QString& line, ParseState& state);
-    void problem(int line, const QString& text);
-    Section* findSection(const QString& name);
-    const Section* findSection(const QString& name) const;
-    Section& sectionFor(const QString& name);
-    QByteArray serialize() const;
-    bool keepDamagedCopy(QString& error);
+    class Parser;
+
+    static FileStamp stampOf(int descriptor, const QByteArray& path);
+    void lookOncePerTurn() const;
+    bool takeInDiskChanges(QString* error) const;
     bool write(QString& error);
+    bool keepDamagedCopy(QString& error);
     bool fail(const QString& error);
 
     static inline std::atomic<quint64> s_generation{0};
 
     QString m_application;
     QString m_filePath;
-    QStringList m_leadingComments;
-    std::vector<Section> m_sections;
-    QHash<QString, qsizetype> m_sectionIndex; // case-folded name -> section
-    QList<Problem> m_problems;
-    QString m_damagedCopyPath;
-    bool m_damagedCopyPending = false;
-    bool m_dirty = false;
+    // What the file held when last read or written, with m_unsaved on top. A read may take in a
+    // newer file: to a reader that is no change of the store, hence mutable.
+    mutable Contents m_contents;
+    mutable FileStamp m_stamp;
+    mutable QList<Problem> m_problems;
+    mutable QString m_damagedCopyPath;
+    mutable bool m_damagedCopyPending = false;
+    // Cleared at the start of each event-loop turn; shared with the call that clears it.
+    std::shared_ptr<bool> m_lookedThisTurn = std::make_shared<bool>(false);
+    // This process's changes that are not on disk yet, in the order they were first made; each
+    // key once, with its last value.
+    std::vector<Change> m_unsaved;
+    QHash<QPair<QString, QString>, qsizetype> m_unsavedIndex; // case-folded section and key -> change
     int m_batchDepth = 0;
     QString m_lastError;
     std::function<void(const QString&)> m_onSaveFailure;
