@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <type_traits>
 
 // A record written back as it was loaded changes nothing; a changed field writes exactly that value.
 
@@ -236,6 +237,7 @@ TEST_F(RecordWrite, EveryRecordWrittenBackUnchangedLeavesTheFileAsItWas)
 
     EXPECT_EQ(changes(original, dump(prefix.store())), QStringList());
     EXPECT_FALSE(prefix.store().registry().machineHive()->isDirty());
+    // Not saved at all, so not even a key's time changed.
     EXPECT_TRUE(prefix.readFile(QStringLiteral("system.reg")) == before) << "system.reg was rewritten";
     EXPECT_TRUE(ui.boxes().empty());
 }
@@ -516,5 +518,158 @@ const Change kChanges[] = {
 
 INSTANTIATE_TEST_SUITE_P(RecordWrite, OneChange, ::testing::ValuesIn(kChanges),
                          [](const auto& param) { return testName(param.param.label); });
+
+TEST_F(RecordWrite, DisplayValuesSetAfterTheLoadAreNoChangeOnceKeptAsLoaded)
+{
+    for (const bool keep : {true, false}) {
+        SCOPED_TRACE(keep ? "kept as loaded" : "not kept");
+        auto drive = std::make_shared<FileTypeObject>();
+        drive->Special = true;
+        drive->SpecialIndex = 2;
+        drive->InternalName = QStringLiteral("Drive");
+        ASSERT_EQ(drive->LoadMe(false), 0);
+        ASSERT_EQ(drive->IconPath, QStringLiteral("<Not Defined - Use IconKey>"));
+        drive->IconPath.clear(); // as the loader clears the stand-in
+        auto orphan = std::make_shared<FileExtensionObject>();
+        orphan->Extension = QStringLiteral(".orphan");
+        ASSERT_EQ(orphan->LoadMe(false), 0);
+        orphan->InternalName = QStringLiteral("<not defined>");
+        if (keep) {
+            drive->KeepAsLoaded();
+            orphan->KeepAsLoaded();
+        }
+        ASSERT_EQ(drive->WriteMe(false), 0);
+        ASSERT_EQ(orphan->WriteMe(false), 0);
+        EXPECT_EQ(changes(original, dump(prefix.store())),
+                  (keep ? QStringList() : QStringList{".orphan|@ = REG_SZ:<not defined>", "Drive\\DefaultIcon -"}));
+    }
+}
+
+TEST_F(RecordWrite, KeepingAsLoadedNeitherInventsALoadNorAdoptsAMove)
+{
+    // Never loaded: everything is written, the name the registry does not have included.
+    auto fresh = std::make_shared<ActionObject>();
+    fresh->HostInternalName = QStringLiteral("foofile");
+    fresh->CommandKey = QStringLiteral("open");
+    fresh->Name = QStringLiteral("Open");
+    fresh->Command = QStringLiteral("foo.exe \"%1\"");
+    fresh->KeepAsLoaded();
+    ASSERT_EQ(fresh->WriteMe(), 0);
+    EXPECT_EQ(changes(original, dump(prefix.store())), QStringList{"foofile\\shell\\open|@ = REG_SZ:Open"});
+
+    // Moved: what was read of the old verb does not apply to the new one.
+    const QMap<QString, QString> before = dump(prefix.store());
+    auto exe = action(QStringLiteral("exefile"), QStringLiteral("runas"));
+    exe->CommandKey = QStringLiteral("runasuser");
+    exe->KeepAsLoaded();
+    ASSERT_EQ(exe->WriteMe(), 0);
+    EXPECT_EQ(changes(before, dump(prefix.store())),
+              (QStringList{"exefile\\shell\\runasuser +", "exefile\\shell\\runasuser\\command +",
+                           "exefile\\shell\\runasuser\\command|@ = REG_SZ:\"%1\" %*",
+                           "exefile\\shell\\runasuser|@ = REG_SZ:runas"}));
+}
+
+TEST_F(RecordWrite, ValuesThatCouldNotBeReadAreToldFieldByField)
+{
+    const auto longType = records.type(QStringLiteral("longfile"));
+    const auto binary = records.type(QStringLiteral("binfile"));
+    const auto shortcut = records.type(QStringLiteral("InternetShortcut"));
+    const auto longExt = records.extension(QStringLiteral(".long"));
+    const auto play = action(QStringLiteral("foofile"), QStringLiteral("play"));
+    const auto sheet = handler(QStringLiteral("foofile"), kLong, 0);
+    ASSERT_TRUE(longType && binary && shortcut && longExt && play && sheet);
+    const struct {
+        const char* field;
+        bool unreadable;
+        bool expected;
+    } cases[] = {
+        {"long type name", longType->Unreadable(&FileTypeObject::Name), true},
+        {"its icon", longType->Unreadable(&FileTypeObject::IconPath), false},
+        {"8-byte flags", binary->Unreadable(&FileTypeObject::Flags), true},
+        {"text flags", shortcut->Unreadable(&FileTypeObject::Flags), false},
+        {"quick view", binary->Unreadable(&FileTypeObject::QuickView), false},
+        {"long info tip", longExt->Unreadable(&FileExtensionObject::InfoTip), true},
+        {"its content type", longExt->Unreadable(&FileExtensionObject::ContentType), false},
+        {"long DDE topic", play->Unreadable(&ActionObject::DDE_Topic), true},
+        {"its DDE message", play->Unreadable(&ActionObject::DDE_Message), false},
+        {"long threading model", sheet->Unreadable(&ShellExtensionObject::ThreadModel), true},
+        {"long approval text", sheet->Unreadable(&ShellExtensionObject::Approved), true},
+        {"expandable server", sheet->Unreadable(&ShellExtensionObject::Inproc32), false},
+        {"a field of no value", sheet->Unreadable(&ShellExtensionObject::InternalName), false},
+        {"never loaded", FileTypeObject().Unreadable(&FileTypeObject::Name), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.unreadable, c.expected) << c.field;
+    EXPECT_EQ(shortcut->Flags, 2u); // "2" is the number 2, not the bytes of its text
+    EXPECT_EQ(longType->Name, QStringLiteral("LONG File Type"));
+
+    // Once the user replaced it, the value is readable.
+    longType->Name = QStringLiteral("Long");
+    ASSERT_EQ(longType->WriteMe(false), 0);
+    EXPECT_FALSE(longType->Unreadable(&FileTypeObject::Name));
+}
+
+static_assert(std::is_copy_constructible_v<ActionObject> && std::is_copy_assignable_v<ActionObject>);
+static_assert(std::is_copy_constructible_v<ShellExtensionObject> && std::is_copy_assignable_v<ShellExtensionObject>);
+
+TEST_F(RecordWrite, ACopiedActionIsANewUnlockedRecordThatWritesEverything)
+{
+    const auto open = action(QStringLiteral("Folder"), QStringLiteral("open"));
+    open->Locked = true;
+    const auto copy = std::make_shared<ActionObject>(*open);
+    EXPECT_FALSE(copy->Locked);
+    EXPECT_TRUE(open->Locked);
+    const auto fields = [](const ActionObject& a) {
+        return QStringList{a.Name,       a.Command,     a.DDE_App,    a.DDE_AppNoRun,     a.DDE_Message,
+                           a.DDE_Topic, a.HostTypeKey, a.CommandKey, a.HostInternalName, a.Key()};
+    };
+    EXPECT_EQ(fields(*copy), fields(*open));
+    ASSERT_EQ(copy->WriteMe(), 0);
+    // Nothing is known of a copy's load: the standard name and the empty command are written.
+    EXPECT_EQ(changes(original, dump(prefix.store())),
+              (QStringList{"Folder\\shell\\open\\command +", "Folder\\shell\\open\\command|@ = REG_SZ:",
+                           "Folder\\shell\\open|@ = REG_SZ:Open"}));
+}
+
+TEST_F(RecordWrite, AnEditedCopyAssignedBackKeepsTheLockAndWritesOnlyTheEdit)
+{
+    const auto open = action(QStringLiteral("Folder"), QStringLiteral("open"));
+    open->Locked = true;
+    ActionObject edited(*open);
+    edited.DDE_Topic = QStringLiteral("AppProperties");
+    *open = edited;
+    EXPECT_TRUE(open->Locked);
+    EXPECT_EQ(open->DDE_Topic, QStringLiteral("AppProperties"));
+    ASSERT_EQ(open->WriteMe(), 0);
+    EXPECT_EQ(changes(original, dump(prefix.store())),
+              (QStringList{"Folder\\shell\\open\\ddeexec\\topic +",
+                           "Folder\\shell\\open\\ddeexec\\topic|@ = REG_SZ:AppProperties"}));
+}
+
+TEST_F(RecordWrite, ACopiedHandlerIsANewRecordAndAssignmentKeepsWhatTheTargetLoaded)
+{
+    const auto icon = handler(QStringLiteral("foofile"), kBare, 6);
+    icon->Locked = true;
+    ShellExtensionObject edited(*icon);
+    EXPECT_FALSE(edited.Locked);
+    EXPECT_EQ(edited.Key(), icon->Key());
+    EXPECT_EQ((QStringList{edited.Name, edited.InternalName, edited.ExtTypeKey, edited.HostTypeKey, edited.HostInternalName,
+                           QString::number(edited.ExtTypeIndex), QString::number(edited.FileExtensionSH)}),
+              (QStringList{icon->Name, icon->InternalName, icon->ExtTypeKey, icon->HostTypeKey, icon->HostInternalName,
+                           QString::number(icon->ExtTypeIndex), QString::number(icon->FileExtensionSH)}));
+
+    edited.Name = QStringLiteral("Foo Icons");
+    *icon = edited;
+    EXPECT_TRUE(icon->Locked);
+    ASSERT_EQ(icon->WriteMe(), 0);
+    EXPECT_EQ(changes(original, dump(prefix.store())), QStringList{"CLSID\\" + kBare + "|@ = REG_SZ:Foo Icons"});
+
+    // The copy itself remembers no load: it writes the whole class.
+    const QMap<QString, QString> before = dump(prefix.store());
+    ASSERT_EQ(edited.WriteMe(), 0);
+    EXPECT_EQ(changes(before, dump(prefix.store())),
+              (QStringList{"CLSID\\" + kBare + "\\InprocServer32 +", "CLSID\\" + kBare + "\\InprocServer32|@ = REG_SZ:",
+                           "CLSID\\" + kBare + "\\InprocServer32|ThreadingModel = REG_SZ:"}));
+}
 
 } // namespace
