@@ -223,14 +223,14 @@ void ActionObject::KeepAsLoaded()
 
 bool ActionObject::Unreadable(QString ActionObject::*field) const
 {
-    const Remembered& m = *m_remembered;
-    const std::pair<QString ActionObject::*, const LoadedValue<QString>*> fields[] = {
-        {&ActionObject::Name, &m.name},          {&ActionObject::Command, &m.command},
-        {&ActionObject::DDE_Message, &m.ddeMessage}, {&ActionObject::DDE_App, &m.ddeApp},
-        {&ActionObject::DDE_AppNoRun, &m.ddeAppNoRun}, {&ActionObject::DDE_Topic, &m.ddeTopic}};
-    for (const auto& [member, memory] : fields)
-        if (member == field)
-            return memory->unreadable();
+    if (field == &ActionObject::DDE_Message)
+        return m_remembered->ddeMessage.unreadable();
+    if (field == &ActionObject::DDE_App)
+        return m_remembered->ddeApp.unreadable();
+    if (field == &ActionObject::DDE_AppNoRun)
+        return m_remembered->ddeAppNoRun.unreadable();
+    if (field == &ActionObject::DDE_Topic)
+        return m_remembered->ddeTopic.unreadable();
     return false;
 }
 

@@ -107,7 +107,7 @@ long ShellExtensionObject::LoadMe()
                                          {name.state, name.type, Name},
                                          {inproc32.state, inproc32.type, Inproc32},
                                          {threadModel.state, threadModel.type, ThreadModel},
-                                         {approval, REG_SZ, Approved}});
+                                         {approval, REG_NONE, Approved}});
         m_handler.remember(RememberedHandler{path, {clsid.state, clsid.type, CLSID}});
 
         TraceEvent(QStringLiteral("LoadMe"), [&] { return QStringLiteral("clsid: ") + CLSID; }, kTraceProgress);
@@ -153,6 +153,7 @@ long ShellExtensionObject::WriteMe()
             });
         }
 
+        // The approved list's entries are empty texts when this program writes them.
         cls.approved.writeIfChanged(Approved, REG_SZ, !Approved, [&](DWORD) { return regSetApproved(CLSID, Approved); });
         classKey.close();
         m_class.remember(std::move(cls));
