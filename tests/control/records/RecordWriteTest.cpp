@@ -262,258 +262,149 @@ TEST_P(OneChange, WritesExactlyThatValue)
     EXPECT_EQ(changes(once, dump(prefix.store())), QStringList());
 }
 
+// Each case finds one record, changes it and writes it.
+using Edit = std::function<long(RecordWrite&)>;
+
+Edit editType(const char* name, std::function<void(FileTypeObject&)> change)
+{
+    return [=](RecordWrite& w) {
+        auto type = w.records.type(QString::fromLatin1(name));
+        change(*type);
+        return type->WriteMe(false);
+    };
+}
+
+Edit editExtension(const char* name, std::function<void(FileExtensionObject&)> change)
+{
+    return [=](RecordWrite& w) {
+        auto ext = w.records.extension(QString::fromLatin1(name));
+        change(*ext);
+        return ext->WriteMe(false);
+    };
+}
+
+Edit editAction(const char* type, const char* verb, std::function<void(ActionObject&)> change)
+{
+    return [=](RecordWrite& w) {
+        auto action = w.action(QString::fromLatin1(type), QString::fromLatin1(verb));
+        change(*action);
+        return action->WriteMe();
+    };
+}
+
+Edit editHandler(const QString& clsid, int group, std::function<void(ShellExtensionObject&)> change)
+{
+    return [=](RecordWrite& w) {
+        auto handler = w.handler(QStringLiteral("foofile"), clsid, group);
+        change(*handler);
+        return handler->WriteMe();
+    };
+}
+
+const QString kApproved = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved|");
+
 const Change kChanges[] = {
     // ---- file types
-    Change{"type name keeps its type",
-           [](RecordWrite& t) {
-               auto type = t.records.type(QStringLiteral("htmlfile"));
-               type->Name = QStringLiteral("Web Page");
-               return type->WriteMe(false);
-           },
-           {"htmlfile|@ = REG_SZ:Web Page"}},
-    Change{"made-up type name written once changed",
-           [](RecordWrite& t) {
-               auto type = t.records.type(QStringLiteral("foofile"));
-               type->Name = QStringLiteral("Foo Document");
-               return type->WriteMe(false);
-           },
-           {"foofile|@ = REG_SZ:Foo Document"}},
-    Change{"unreadable type name replaced",
-           [](RecordWrite& t) {
-               auto type = t.records.type(QStringLiteral("longfile"));
-               type->Name = QStringLiteral("Long");
-               return type->WriteMe(false);
-           },
-           {"longfile|@ = REG_SZ:Long"}},
-    Change{"expandable icon stays expandable",
-           [](RecordWrite& t) {
-               auto type = t.records.type(QStringLiteral("htmlfile"));
-               type->IconPath = QStringLiteral("%SystemRoot%\\system32\\mshtml.dll,2");
-               return type->WriteMe(false);
-           },
-           {"htmlfile\\DefaultIcon|@ = REG_EXPAND_SZ:%SystemRoot%\\system32\\mshtml.dll,2"}},
-    Change{"emptied icon removes DefaultIcon",
-           [](RecordWrite& t) {
-               auto type = t.records.type(QStringLiteral("htmlfile"));
-               type->IconPath.clear();
-               return type->WriteMe(false);
-           },
-           {"htmlfile\\DefaultIcon -"}},
-    Change{"icon of a special type",
-           [](RecordWrite& t) {
-               auto type = t.records.type(QStringLiteral("*"));
-               type->IconPath = QStringLiteral("shell32.dll,3");
-               return type->WriteMe(false);
-           },
-           {"*\\DefaultIcon +", "*\\DefaultIcon|@ = REG_SZ:shell32.dll,3"}},
-    Change{"new CLSID",
-           [](RecordWrite& t) {
-               auto type = t.records.type(QStringLiteral("htmlfile"));
-               type->CLSID = kBare;
-               return type->WriteMe(false);
-           },
-           {"htmlfile\\CLSID +", "htmlfile\\CLSID|@ = REG_SZ:" + kBare}},
-    Change{"text flags stay decimal text",
-           [](RecordWrite& t) {
-               auto type = t.records.type(QStringLiteral("InternetShortcut"));
-               type->Flags = 0x10002;
-               return type->WriteMe(false);
-           },
-           {"InternetShortcut|EditFlags = REG_SZ:65538"}},
-    Change{"unreadable binary flags replaced by four bytes",
-           [](RecordWrite& t) {
-               auto type = t.records.type(QStringLiteral("binfile"));
-               type->Flags = 0x10;
-               return type->WriteMe(false);
-           },
-           {"binfile|EditFlags = REG_BINARY:10,00,00,00"}},
-    Change{"short binary flags become four bytes",
-           [](RecordWrite& t) {
-               auto type = t.records.type(QStringLiteral("foofile"));
-               type->Flags = 0x10002;
-               return type->WriteMe(false);
-           },
-           {"foofile|EditFlags = REG_BINARY:02,00,01,00"}},
-    Change{"new flags are a number",
-           [](RecordWrite& t) {
-               auto type = t.records.type(QStringLiteral("htmlfile"));
-               type->Flags = 0x10000;
-               return type->WriteMe(false);
-           },
-           {"htmlfile|EditFlags = REG_DWORD:00,00,01,00"}},
-    Change{"cleared flags removed",
-           [](RecordWrite& t) {
-               auto type = t.records.type(QStringLiteral("InternetShortcut"));
-               type->Flags = 0;
-               return type->WriteMe(false);
-           },
-           {"InternetShortcut|EditFlags -"}},
-    Change{"quick view set where its key had no star",
-           [](RecordWrite& t) {
-               auto type = t.records.type(QStringLiteral("foofile"));
-               type->QuickView = true;
-               return type->WriteMe(false);
-           },
-           {"foofile\\QuickView|@ = REG_SZ:*"}},
-    Change{"type moved to a new internal name writes everything there",
-           [](RecordWrite& t) {
-               auto type = t.records.type(QStringLiteral("foofile"));
-               type->InternalName = QStringLiteral("foo2file");
-               return type->WriteMe(false);
-           },
-           {"foo2file +", "foo2file|@ = REG_SZ:FOO File Type", "foo2file|EditFlags = REG_DWORD:02,00,00,00"}},
+    {"type name keeps its type", editType("htmlfile", [](FileTypeObject& t) { t.Name = QStringLiteral("Web Page"); }),
+     {"htmlfile|@ = REG_SZ:Web Page"}},
+    {"made-up type name written once changed",
+     editType("foofile", [](FileTypeObject& t) { t.Name = QStringLiteral("Foo Document"); }),
+     {"foofile|@ = REG_SZ:Foo Document"}},
+    {"unreadable type name replaced", editType("longfile", [](FileTypeObject& t) { t.Name = QStringLiteral("Long"); }),
+     {"longfile|@ = REG_SZ:Long"}},
+    {"expandable icon stays expandable",
+     editType("htmlfile", [](FileTypeObject& t) { t.IconPath = QStringLiteral("%SystemRoot%\\system32\\mshtml.dll,2"); }),
+     {"htmlfile\\DefaultIcon|@ = REG_EXPAND_SZ:%SystemRoot%\\system32\\mshtml.dll,2"}},
+    {"emptied icon removes DefaultIcon", editType("htmlfile", [](FileTypeObject& t) { t.IconPath.clear(); }),
+     {"htmlfile\\DefaultIcon -"}},
+    {"icon of a special type", editType("*", [](FileTypeObject& t) { t.IconPath = QStringLiteral("shell32.dll,3"); }),
+     {"*\\DefaultIcon +", "*\\DefaultIcon|@ = REG_SZ:shell32.dll,3"}},
+    {"new CLSID", editType("htmlfile", [](FileTypeObject& t) { t.CLSID = kBare; }),
+     {"htmlfile\\CLSID +", "htmlfile\\CLSID|@ = REG_SZ:" + kBare}},
+    {"text flags stay decimal text", editType("InternetShortcut", [](FileTypeObject& t) { t.Flags = 0x10002; }),
+     {"InternetShortcut|EditFlags = REG_SZ:65538"}},
+    {"unreadable binary flags replaced by four bytes", editType("binfile", [](FileTypeObject& t) { t.Flags = 0x10; }),
+     {"binfile|EditFlags = REG_BINARY:10,00,00,00"}},
+    {"short binary flags become four bytes", editType("foofile", [](FileTypeObject& t) { t.Flags = 0x10002; }),
+     {"foofile|EditFlags = REG_BINARY:02,00,01,00"}},
+    {"new flags are a number", editType("htmlfile", [](FileTypeObject& t) { t.Flags = 0x10000; }),
+     {"htmlfile|EditFlags = REG_DWORD:00,00,01,00"}},
+    {"cleared flags removed", editType("InternetShortcut", [](FileTypeObject& t) { t.Flags = 0; }),
+     {"InternetShortcut|EditFlags -"}},
+    {"quick view set where its key had no star", editType("foofile", [](FileTypeObject& t) { t.QuickView = true; }),
+     {"foofile\\QuickView|@ = REG_SZ:*"}},
+    {"type moved to a new internal name writes everything there",
+     editType("foofile", [](FileTypeObject& t) { t.InternalName = QStringLiteral("foo2file"); }),
+     {"foo2file +", "foo2file|@ = REG_SZ:FOO File Type", "foo2file|EditFlags = REG_DWORD:02,00,00,00"}},
     // ---- file extensions
-    Change{"extension's type",
-           [](RecordWrite& t) {
-               auto ext = t.records.extension(QStringLiteral(".url"));
-               ext->InternalName = QStringLiteral("urlfile");
-               return ext->WriteMe(false);
-           },
-           {".url|@ = REG_SZ:urlfile"}},
-    Change{"expandable content type stays expandable",
-           [](RecordWrite& t) {
-               auto ext = t.records.extension(QStringLiteral(".foo"));
-               ext->ContentType = QStringLiteral("text/%BAR%");
-               return ext->WriteMe(false);
-           },
-           {".foo|Content Type = REG_EXPAND_SZ:text/%BAR%"}},
-    Change{"emptied content type removed",
-           [](RecordWrite& t) {
-               auto ext = t.records.extension(QStringLiteral(".exe"));
-               ext->ContentType.clear();
-               return ext->WriteMe(false);
-           },
-           {".exe|Content Type -"}},
-    Change{"unreadable info tip replaced",
-           [](RecordWrite& t) {
-               auto ext = t.records.extension(QStringLiteral(".long"));
-               ext->InfoTip = QStringLiteral("Long");
-               return ext->WriteMe(false);
-           },
-           {".long|InfoTip = REG_SZ:Long"}},
-    Change{"orphan given a type",
-           [](RecordWrite& t) {
-               auto ext = t.records.extension(QStringLiteral(".orphan"));
-               ext->InternalName = QStringLiteral("foofile");
-               return ext->WriteMe(false);
-           },
-           {".orphan|@ = REG_SZ:foofile"}},
-    Change{"extension moved writes everything there",
-           [](RecordWrite& t) {
-               auto ext = t.records.extension(QStringLiteral(".foo"));
-               ext->Extension = QStringLiteral(".foo2");
-               return ext->WriteMe(false);
-           },
-           {".foo2 +", ".foo2|@ = REG_SZ:foofile", ".foo2|Content Type = REG_SZ:text/%FOO%"}},
+    {"extension's type", editExtension(".url", [](FileExtensionObject& e) { e.InternalName = QStringLiteral("urlfile"); }),
+     {".url|@ = REG_SZ:urlfile"}},
+    {"expandable content type stays expandable",
+     editExtension(".foo", [](FileExtensionObject& e) { e.ContentType = QStringLiteral("text/%BAR%"); }),
+     {".foo|Content Type = REG_EXPAND_SZ:text/%BAR%"}},
+    {"emptied content type removed", editExtension(".exe", [](FileExtensionObject& e) { e.ContentType.clear(); }),
+     {".exe|Content Type -"}},
+    {"unreadable info tip replaced", editExtension(".long", [](FileExtensionObject& e) { e.InfoTip = QStringLiteral("Long"); }),
+     {".long|InfoTip = REG_SZ:Long"}},
+    {"orphan given a type",
+     editExtension(".orphan", [](FileExtensionObject& e) { e.InternalName = QStringLiteral("foofile"); }),
+     {".orphan|@ = REG_SZ:foofile"}},
+    {"extension moved writes everything there",
+     editExtension(".foo", [](FileExtensionObject& e) { e.Extension = QStringLiteral(".foo2"); }),
+     {".foo2 +", ".foo2|@ = REG_SZ:foofile", ".foo2|Content Type = REG_SZ:text/%FOO%"}},
     // ---- actions
-    Change{"command",
-           [](RecordWrite& t) {
-               auto open = t.action(QStringLiteral("foofile"), QStringLiteral("open"));
-               open->Command = QStringLiteral("foo.exe /view \"%1\"");
-               return open->WriteMe();
-           },
-           {"foofile\\shell\\open\\command|@ = REG_SZ:foo.exe /view \"%1\""}},
-    Change{"display name of a verb that had none",
-           [](RecordWrite& t) {
-               auto open = t.action(QStringLiteral("foofile"), QStringLiteral("open"));
-               open->Name = QStringLiteral("&Open");
-               return open->WriteMe();
-           },
-           {"foofile\\shell\\open|@ = REG_SZ:&Open"}},
-    Change{"DDE application of a DDE-only verb",
-           [](RecordWrite& t) {
-               auto open = t.action(QStringLiteral("Folder"), QStringLiteral("open"));
-               open->DDE_App = QStringLiteral("Explorer");
-               return open->WriteMe();
-           },
-           {"Folder\\shell\\open\\ddeexec\\application|@ = REG_SZ:Explorer"}},
-    Change{"command of a DDE-only verb",
-           [](RecordWrite& t) {
-               auto open = t.action(QStringLiteral("Folder"), QStringLiteral("open"));
-               open->Command = QStringLiteral("explorer.exe /root,\"%1\"");
-               return open->WriteMe();
-           },
-           {"Folder\\shell\\open\\command +", "Folder\\shell\\open\\command|@ = REG_SZ:explorer.exe /root,\"%1\""}},
-    Change{"DDE message cleared beside an unreadable topic",
-           [](RecordWrite& t) {
-               auto play = t.action(QStringLiteral("foofile"), QStringLiteral("play"));
-               play->DDE_Message.clear();
-               return play->WriteMe();
-           },
-           {"foofile\\shell\\play\\ddeexec|@ = REG_SZ:"}},
-    Change{"DDE cleared entirely",
-           [](RecordWrite& t) {
-               auto open = t.action(QStringLiteral("Folder"), QStringLiteral("open"));
-               open->DDE_Message.clear();
-               open->DDE_App.clear();
-               return open->WriteMe();
-           },
-           {"Folder\\shell\\open\\ddeexec -", "Folder\\shell\\open\\ddeexec\\application -"}},
-    Change{"verb renamed writes everything at the new verb",
-           [](RecordWrite& t) {
-               auto open = t.action(QStringLiteral("foofile"), QStringLiteral("open"));
-               open->CommandKey = QStringLiteral("view");
-               return open->WriteMe();
-           },
-           {"foofile\\shell\\view +", "foofile\\shell\\view|@ = REG_SZ:Open", "foofile\\shell\\view\\command +",
-            "foofile\\shell\\view\\command|@ = REG_SZ:foo.exe \"%1\""}},
+    {"command", editAction("foofile", "open", [](ActionObject& a) { a.Command = QStringLiteral("foo.exe /view \"%1\""); }),
+     {"foofile\\shell\\open\\command|@ = REG_SZ:foo.exe /view \"%1\""}},
+    {"display name of a verb that had none",
+     editAction("foofile", "open", [](ActionObject& a) { a.Name = QStringLiteral("&Open"); }),
+     {"foofile\\shell\\open|@ = REG_SZ:&Open"}},
+    {"DDE application of a DDE-only verb",
+     editAction("Folder", "open", [](ActionObject& a) { a.DDE_App = QStringLiteral("Explorer"); }),
+     {"Folder\\shell\\open\\ddeexec\\application|@ = REG_SZ:Explorer"}},
+    {"command of a DDE-only verb",
+     editAction("Folder", "open", [](ActionObject& a) { a.Command = QStringLiteral("explorer.exe /root,\"%1\""); }),
+     {"Folder\\shell\\open\\command +", "Folder\\shell\\open\\command|@ = REG_SZ:explorer.exe /root,\"%1\""}},
+    {"DDE message cleared beside an unreadable topic",
+     editAction("foofile", "play", [](ActionObject& a) { a.DDE_Message.clear(); }),
+     {"foofile\\shell\\play\\ddeexec|@ = REG_SZ:"}},
+    {"DDE cleared entirely",
+     editAction("Folder", "open",
+                [](ActionObject& a) {
+                    a.DDE_Message.clear();
+                    a.DDE_App.clear();
+                }),
+     {"Folder\\shell\\open\\ddeexec -", "Folder\\shell\\open\\ddeexec\\application -"}},
+    {"verb renamed writes everything at the new verb",
+     editAction("foofile", "open", [](ActionObject& a) { a.CommandKey = QStringLiteral("view"); }),
+     {"foofile\\shell\\view +", "foofile\\shell\\view|@ = REG_SZ:Open", "foofile\\shell\\view\\command +",
+      "foofile\\shell\\view\\command|@ = REG_SZ:foo.exe \"%1\""}},
     // ---- shell extensions
-    Change{"class name",
-           [](RecordWrite& t) {
-               auto menu = t.handler(QStringLiteral("foofile"), kMenu, 1);
-               menu->Name = QStringLiteral("Foo Menu");
-               return menu->WriteMe();
-           },
-           {"CLSID\\" + kMenu + "|@ = REG_SZ:Foo Menu"}},
-    Change{"in-process server of a class that had none",
-           [](RecordWrite& t) {
-               auto icon = t.handler(QStringLiteral("foofile"), kBare, 6);
-               icon->Inproc32 = QStringLiteral("fooicon.dll");
-               return icon->WriteMe();
-           },
-           {"CLSID\\" + kBare + "\\InprocServer32 +", "CLSID\\" + kBare + "\\InprocServer32|@ = REG_SZ:fooicon.dll",
-            "CLSID\\" + kBare + "\\InprocServer32|ThreadingModel = REG_SZ:"}},
-    Change{"unreadable threading model replaced, expandable server untouched",
-           [](RecordWrite& t) {
-               auto sheet = t.handler(QStringLiteral("foofile"), kLong, 0);
-               sheet->ThreadModel = QStringLiteral("Both");
-               return sheet->WriteMe();
-           },
-           {"CLSID\\" + kLong + "\\InprocServer32|ThreadingModel = REG_SZ:Both"}},
-    Change{"approval withdrawn",
-           [](RecordWrite& t) {
-               auto menu = t.handler(QStringLiteral("foofile"), kMenu, 1);
-               menu->Approved = false;
-               return menu->WriteMe();
-           },
-           {"Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved|" + kMenu + " -"}},
-    Change{"approval given",
-           [](RecordWrite& t) {
-               auto icon = t.handler(QStringLiteral("foofile"), kBare, 6);
-               icon->Approved = true;
-               return icon->WriteMe();
-           },
-           {"Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved|" + kBare + " = REG_SZ:"}},
-    Change{"new CLSID writes the class in full and the registration",
-           [](RecordWrite& t) {
-               auto menu = t.handler(QStringLiteral("foofile"), kMenu, 1);
-               menu->CLSID = kNew;
-               return menu->WriteMe();
-           },
-           {"CLSID\\" + kNew + " +", "CLSID\\" + kNew + "|@ = REG_SZ:Menu Handler",
-            "CLSID\\" + kNew + "\\InprocServer32 +", "CLSID\\" + kNew + "\\InprocServer32|@ = REG_SZ:",
-            "CLSID\\" + kNew + "\\InprocServer32|ThreadingModel = REG_SZ:",
-            "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved|" + kNew + " = REG_SZ:",
-            "foofile\\shellex\\ContextMenuHandlers\\Blanks|@ = REG_SZ:" + kNew}},
-    Change{"handler moved to another group writes its registration there",
-           [](RecordWrite& t) {
-               auto icon = t.handler(QStringLiteral("foofile"), kBare, 6);
-               icon->ExtTypeKey = QStringLiteral("DropHandler");
-               icon->InternalName = QStringLiteral("DropHandler");
-               icon->ExtTypeIndex = 5;
-               return icon->WriteMe();
-           },
-           {"foofile\\shellex\\DropHandler +", "foofile\\shellex\\DropHandler|@ = REG_SZ:" + kBare}}
+    {"class name", editHandler(kMenu, 1, [](ShellExtensionObject& h) { h.Name = QStringLiteral("Foo Menu"); }),
+     {"CLSID\\" + kMenu + "|@ = REG_SZ:Foo Menu"}},
+    {"in-process server of a class that had none",
+     editHandler(kBare, 6, [](ShellExtensionObject& h) { h.Inproc32 = QStringLiteral("fooicon.dll"); }),
+     {"CLSID\\" + kBare + "\\InprocServer32 +", "CLSID\\" + kBare + "\\InprocServer32|@ = REG_SZ:fooicon.dll",
+      "CLSID\\" + kBare + "\\InprocServer32|ThreadingModel = REG_SZ:"}},
+    {"unreadable threading model replaced, expandable server untouched",
+     editHandler(kLong, 0, [](ShellExtensionObject& h) { h.ThreadModel = QStringLiteral("Both"); }),
+     {"CLSID\\" + kLong + "\\InprocServer32|ThreadingModel = REG_SZ:Both"}},
+    {"approval withdrawn", editHandler(kMenu, 1, [](ShellExtensionObject& h) { h.Approved = false; }),
+     {kApproved + kMenu + " -"}},
+    {"approval given", editHandler(kBare, 6, [](ShellExtensionObject& h) { h.Approved = true; }),
+     {kApproved + kBare + " = REG_SZ:"}},
+    {"new CLSID writes the class in full and the registration",
+     editHandler(kMenu, 1, [](ShellExtensionObject& h) { h.CLSID = kNew; }),
+     {"CLSID\\" + kNew + " +", "CLSID\\" + kNew + "|@ = REG_SZ:Menu Handler", "CLSID\\" + kNew + "\\InprocServer32 +",
+      "CLSID\\" + kNew + "\\InprocServer32|@ = REG_SZ:", "CLSID\\" + kNew + "\\InprocServer32|ThreadingModel = REG_SZ:",
+      kApproved + kNew + " = REG_SZ:", "foofile\\shellex\\ContextMenuHandlers\\Blanks|@ = REG_SZ:" + kNew}},
+    {"handler moved to another group writes its registration there",
+     editHandler(kBare, 6,
+                 [](ShellExtensionObject& h) {
+                     h.ExtTypeKey = QStringLiteral("DropHandler");
+                     h.InternalName = QStringLiteral("DropHandler");
+                     h.ExtTypeIndex = 5;
+                 }),
+     {"foofile\\shellex\\DropHandler +", "foofile\\shellex\\DropHandler|@ = REG_SZ:" + kBare}},
 };
 
 INSTANTIATE_TEST_SUITE_P(RecordWrite, OneChange, ::testing::ValuesIn(kChanges),
