@@ -502,6 +502,8 @@ TEST_F(RecordWrite, ValuesThatCouldNotBeReadAreToldFieldByField)
 
 static_assert(std::is_copy_constructible_v<ActionObject> && std::is_copy_assignable_v<ActionObject>);
 static_assert(std::is_copy_constructible_v<ShellExtensionObject> && std::is_copy_assignable_v<ShellExtensionObject>);
+// Their collections share member records, which a copy must not do by accident.
+static_assert(!std::is_copy_constructible_v<FileTypeObject> && !std::is_copy_constructible_v<FileExtensionObject>);
 
 TEST_F(RecordWrite, ACopiedActionIsANewUnlockedRecordThatWritesEverything)
 {
