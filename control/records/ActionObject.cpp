@@ -15,16 +15,28 @@ namespace {
 constexpr int kTraceProgress = 500;
 constexpr int kTraceError = 502;
 
-// Reads the default value of parent\name into `field` when the key exists and the value can be
-// read; leaves the field as it was otherwise.
-void readSubkeyDefault(HKEY parent, const QString& name, QString& field)
+// Reads a text value into `field` (a missing value is empty text); an unreadable value leaves the
+// field as it was. Returns what was found.
+RegTextRead readInto(HKEY key, const QString& valueName, QString& field)
+{
+    RegTextRead read = regReadTextValue(key, valueName);
+    if (read.state != RegValueState::Unreadable)
+        field = read.text;
+    return read;
+}
+
+// The same for the default value of parent\name; a missing key leaves the field as it was.
+RegTextRead readSubkeyDefault(HKEY parent, const QString& name, QString& field)
 {
     RegKeyHandle key;
     if (RegOpenKeyEx(parent, name, 0, KEY_READ, key.out()) != ERROR_SUCCESS)
-        return;
-    QString text;
-    if (regReadTextOrEmpty(key.get(), QString(), text))
-        field = text;
+        return {};
+    return readInto(key.get(), QString(), field);
+}
+
+LoadedValue<QString> loaded(const RegTextRead& read, const QString& value)
+{
+    return {read.state, read.type, value};
 }
 
 } // namespace
@@ -37,6 +49,11 @@ qint16 ActionObject::ItemType() const
 QString ActionObject::Key() const
 {
     return ActionKey(CommandKey, HostInternalName);
+}
+
+QString ActionObject::verbPath() const
+{
+    return HostInternalName + QStringLiteral("\\shell\\") + CommandKey;
 }
 
 bool ActionObject::usesDde() const
@@ -60,15 +77,18 @@ QString ActionObject::StandardName(const QString& verb)
 
 long ActionObject::LoadMe()
 {
+    m_remembered.forget();
     return runOperation(
         QStringLiteral("LoadMe"), kTraceError,
         [&]() -> long {
             RegKeyHandle verb;
-            const QString path = HostInternalName + QStringLiteral("\\shell\\") + CommandKey;
+            const QString path = verbPath();
+            RegTextRead name, command, message, app, appNoRun, topic;
             // A verb key that does not exist is not a failure: the action keeps its texts.
             if (isSafeSubkeyPath(HostInternalName) && isSafeSubkeyPath(CommandKey) &&
                 RegOpenKeyEx(HKEY_CLASSES_ROOT, path, 0, KEY_READ, verb.out()) == ERROR_SUCCESS) {
-                if (!regReadTextOrEmpty(verb.get(), QString(), Name))
+                name = readInto(verb.get(), QString(), Name);
+                if (name.state == RegValueState::Unreadable)
                     throw OperationError(kErrLoadAction, QStringLiteral("Error loading Action Name."));
                 QString subkey;
                 for (DWORD index = 0;; ++index) {
@@ -77,25 +97,30 @@ long ActionObject::LoadMe()
                         break;
                     const QString lower = subkey.toLower();
                     if (lower == QLatin1String("command")) {
-                        RegKeyHandle command;
-                        if (RegOpenKeyEx(verb.get(), subkey, 0, KEY_READ, command.out()) != ERROR_SUCCESS ||
-                            !regReadTextOrEmpty(command.get(), QString(), Command))
+                        RegKeyHandle commandKey;
+                        const bool opened =
+                            RegOpenKeyEx(verb.get(), subkey, 0, KEY_READ, commandKey.out()) == ERROR_SUCCESS;
+                        if (opened)
+                            command = readInto(commandKey.get(), QString(), Command);
+                        if (!opened || command.state == RegValueState::Unreadable)
                             throw OperationError(kErrLoadAction, QStringLiteral("Error loading Action Command String."));
                     } else if (lower == QLatin1String("ddeexec")) {
                         RegKeyHandle dde;
                         if (RegOpenKeyEx(verb.get(), subkey, 0, KEY_READ, dde.out()) != ERROR_SUCCESS)
                             continue;
-                        QString message;
-                        if (regReadTextOrEmpty(dde.get(), QString(), message))
-                            DDE_Message = message;
-                        readSubkeyDefault(dde.get(), QStringLiteral("Application"), DDE_App);
-                        readSubkeyDefault(dde.get(), QStringLiteral("ifexec"), DDE_AppNoRun);
-                        readSubkeyDefault(dde.get(), QStringLiteral("topic"), DDE_Topic);
+                        message = readInto(dde.get(), QString(), DDE_Message);
+                        app = readSubkeyDefault(dde.get(), QStringLiteral("Application"), DDE_App);
+                        appNoRun = readSubkeyDefault(dde.get(), QStringLiteral("ifexec"), DDE_AppNoRun);
+                        topic = readSubkeyDefault(dde.get(), QStringLiteral("topic"), DDE_Topic);
                     }
                 }
             }
             if (Name.isEmpty())
                 Name = StandardName(CommandKey);
+            // The texts as loaded, the standard display name included: it is no change.
+            m_remembered.remember(Remembered{path, loaded(name, Name), loaded(command, Command),
+                                             loaded(message, DDE_Message), loaded(app, DDE_App),
+                                             loaded(appNoRun, DDE_AppNoRun), loaded(topic, DDE_Topic)});
             TraceEvent(QStringLiteral("LoadMe"),
                        [&] { return QStringLiteral("action loaded: ") + Key(); }, kTraceProgress);
             return 0;
@@ -112,40 +137,101 @@ long ActionObject::WriteMe()
             RegOpenKeyEx(HKEY_CLASSES_ROOT, HostInternalName, 0, KEY_ALL_ACCESS, type.out()) != ERROR_SUCCESS)
             throw OperationError(kErrOpenKey, QStringLiteral("Invalid Internal Name Key"));
 
-        const QString verbPath = QStringLiteral("shell\\") + CommandKey;
+        const QString path = QStringLiteral("shell\\") + CommandKey;
         RegKeyHandle verb;
-        if (!isSafeSubkeyPath(CommandKey) || !createKey(type.get(), verbPath, verb))
+        bool createdNew = false;
+        if (!isSafeSubkeyPath(CommandKey) || !createKey(type.get(), path, verb, &createdNew))
             throw OperationError(kErrCreateKey, QStringLiteral("Error creating Action Key"));
-        setTextValue(verb.get(), QString(), Name);
+        // What was read applies to the verb key it was read from, while that key is still there.
+        Remembered next = isSamePlace(m_remembered->verbPath, verbPath()) && !createdNew ? *m_remembered : Remembered{};
+        next.verbPath = verbPath();
+        next.name.writeIfChanged(Name, next.name.textType(), false,
+                                 [&](DWORD kind) { return setTextValue(verb.get(), QString(), Name, kind); });
         verb.close();
 
-        RegKeyHandle command;
-        if (createKey(type.get(), verbPath + QStringLiteral("\\command"), command))
-            setTextValue(command.get(), QString(), Command);
-        command.close();
+        next.command.writeIfChanged(Command, next.command.textType(), false, [&](DWORD kind) -> long {
+            RegKeyHandle command;
+            if (!createKey(type.get(), path + QStringLiteral("\\command"), command))
+                return kErrCreateKey;
+            return setTextValue(command.get(), QString(), Command, kind);
+        });
 
-        const QString ddePath = verbPath + QStringLiteral("\\ddeexec");
-        if (!usesDde()) {
-            deleteSubtree(type.get(), ddePath);
-            return 0;
-        }
-        RegKeyHandle dde;
-        if (!createKey(type.get(), ddePath, dde))
-            return 0;
-        setTextValue(dde.get(), QString(), DDE_Message);
-        // An empty field leaves an existing subkey of that name as it is.
-        const std::pair<QString, const QString*> parts[] = {{QStringLiteral("Application"), &DDE_App},
-                                                            {QStringLiteral("ifexec"), &DDE_AppNoRun},
-                                                            {QStringLiteral("topic"), &DDE_Topic}};
-        for (const auto& [name, field] : parts) {
-            if (field->isEmpty())
-                continue;
-            RegKeyHandle part;
-            if (createKey(dde.get(), name, part))
-                setTextValue(part.get(), QString(), *field);
-        }
+        writeDde(type.get(), path + QStringLiteral("\\ddeexec"), next);
+        m_remembered.remember(std::move(next));
         return 0;
     }));
+}
+
+void ActionObject::writeDde(HKEY type, const QString& ddePath, Remembered& next) const
+{
+    struct Part {
+        const QString& field;
+        LoadedValue<QString>& memory;
+        QString subkey; // below ddeexec; empty for its own default value
+    };
+    Part parts[] = {{DDE_Message, next.ddeMessage, QString()},
+                    {DDE_App, next.ddeApp, QStringLiteral("Application")},
+                    {DDE_AppNoRun, next.ddeAppNoRun, QStringLiteral("ifexec")},
+                    {DDE_Topic, next.ddeTopic, QStringLiteral("topic")}};
+    bool changed = false;
+    bool keepsUnreadable = false;
+    for (const Part& part : parts) {
+        changed |= part.memory.changed(part.field);
+        keepsUnreadable |= part.memory.unreadable() && !part.memory.changed(part.field);
+    }
+    if (!changed)
+        return;
+    // Without any DDE the conversation goes, unless it holds a value the user could not see.
+    if (!usesDde() && !keepsUnreadable) {
+        deleteSubtree(type, ddePath);
+        for (Part& part : parts)
+            part.memory = LoadedValue<QString>(RegValueState::Absent, REG_NONE, QString());
+        return;
+    }
+    RegKeyHandle dde;
+    bool createdNew = false;
+    if (!createKey(type, ddePath, dde, &createdNew))
+        return;
+    for (Part& part : parts) {
+        if (createdNew)
+            part.memory = LoadedValue<QString>(); // a new conversation gets every part
+        // An empty field leaves an existing subkey of that name as it is; the message is set even empty.
+        if (!part.subkey.isEmpty() && part.field.isEmpty())
+            continue;
+        part.memory.writeIfChanged(part.field, part.memory.textType(), false, [&](DWORD kind) -> long {
+            if (part.subkey.isEmpty())
+                return setTextValue(dde.get(), QString(), part.field, kind);
+            RegKeyHandle key;
+            if (!createKey(dde.get(), part.subkey, key))
+                return kErrCreateKey;
+            return setTextValue(key.get(), QString(), part.field, kind);
+        });
+    }
+}
+
+void ActionObject::KeepAsLoaded()
+{
+    Remembered kept = *m_remembered;
+    kept.name.keep(Name);
+    kept.command.keep(Command);
+    kept.ddeMessage.keep(DDE_Message);
+    kept.ddeApp.keep(DDE_App);
+    kept.ddeAppNoRun.keep(DDE_AppNoRun);
+    kept.ddeTopic.keep(DDE_Topic);
+    m_remembered.remember(std::move(kept));
+}
+
+bool ActionObject::Unreadable(QString ActionObject::*field) const
+{
+    if (field == &ActionObject::DDE_Message)
+        return m_remembered->ddeMessage.unreadable();
+    if (field == &ActionObject::DDE_App)
+        return m_remembered->ddeApp.unreadable();
+    if (field == &ActionObject::DDE_AppNoRun)
+        return m_remembered->ddeAppNoRun.unreadable();
+    if (field == &ActionObject::DDE_Topic)
+        return m_remembered->ddeTopic.unreadable();
+    return false;
 }
 
 long ActionObject::RemoveMe()

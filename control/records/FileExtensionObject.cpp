@@ -41,9 +41,20 @@ long FileExtensionObject::LoadMe(bool loadFull)
             trace([&] { return QStringLiteral("loading information for extension: ") + Key(); });
             RegKeyHandle root;
             RegOpenKeyEx(HKEY_CLASSES_ROOT, QString(), 0, KEY_READ, root.out());
-            ContentType = regGetContentType(root.get(), Extension);
-            InternalName = regGetDefault(root.get(), Extension);
-            InfoTip = regGetInfoTip(root.get(), Extension);
+            // An empty name would read HKEY_CLASSES_ROOT's own values.
+            auto read = [&](const QString& valueName) {
+                return Extension.isEmpty() ? RegTextRead{} : regReadTextValue(root.get(), Extension, valueName);
+            };
+            const RegTextRead contentType = read(QStringLiteral("Content Type"));
+            const RegTextRead internalName = read(QString());
+            const RegTextRead infoTip = read(QStringLiteral("InfoTip"));
+            ContentType = contentType.text;
+            InternalName = internalName.text;
+            InfoTip = infoTip.text;
+            m_remembered.remember(Remembered{Extension,
+                                             {internalName.state, internalName.type, InternalName},
+                                             {contentType.state, contentType.type, ContentType},
+                                             {infoTip.state, infoTip.type, InfoTip}});
             trace([&] { return QStringLiteral("mime type: ") + ContentType; });
             trace([&] { return QStringLiteral("internal name: ") + InternalName; });
             trace([&] { return QStringLiteral("infotip: ") + InfoTip; });
@@ -94,16 +105,30 @@ long FileExtensionObject::WriteMe(bool writeFull)
         [&]() -> long {
             trace([&] { return QStringLiteral("writing extension to registry: ") + Key(); });
             RegKeyHandle key;
+            bool createdNew = false;
             // An empty name would be HKEY_CLASSES_ROOT itself.
-            if (!isSafeSubkeyPath(Extension) || !createKey(HKEY_CLASSES_ROOT, Extension, key))
+            if (!isSafeSubkeyPath(Extension) || !createKey(HKEY_CLASSES_ROOT, Extension, key, &createdNew))
                 throw OperationError(kErrCreateKey, QStringLiteral("Error creating internal name key"));
-            if (setTextValue(key.get(), QString(), InternalName) != ERROR_SUCCESS)
+            // What was read applies to the key it was read from, while that key is still there.
+            Remembered next =
+                isSamePlace(m_remembered->extension, Extension) && !createdNew ? *m_remembered : Remembered{};
+            next.extension = Extension;
+            if (next.internalName.writeIfChanged(InternalName, next.internalName.textType(), false, [&](DWORD kind) {
+                    return setTextValue(key.get(), QString(), InternalName, kind);
+                }) != ERROR_SUCCESS)
                 throw OperationError(kErrWriteExtension,
                                      QStringLiteral("Error writing internal name for file extension to registry."),
                                      QStringLiteral("WriteMe"));
-            regPutContentType(HKEY_CLASSES_ROOT, Extension, ContentType);
-            regPutInfoTip(HKEY_CLASSES_ROOT, Extension, InfoTip);
+            next.contentType.writeIfChanged(ContentType, next.contentType.textType(), ContentType.isEmpty(),
+                                            [&](DWORD kind) {
+                                                return regPutContentType(HKEY_CLASSES_ROOT, Extension, ContentType,
+                                                                         kind);
+                                            });
+            next.infoTip.writeIfChanged(InfoTip, next.infoTip.textType(), InfoTip.isEmpty(), [&](DWORD kind) {
+                return regPutInfoTip(HKEY_CLASSES_ROOT, Extension, InfoTip, kind);
+            });
             key.close();
+            m_remembered.remember(std::move(next));
             if (writeFull) {
                 trace([&] { return QStringLiteral("writing shell extensions for extension ") + Key(); });
                 for (const auto& entry : ShellExtensions)
@@ -113,6 +138,26 @@ long FileExtensionObject::WriteMe(bool writeFull)
             return 0;
         },
         [this] { return Key(); }));
+}
+
+void FileExtensionObject::KeepAsLoaded()
+{
+    Remembered kept = *m_remembered;
+    kept.internalName.keep(InternalName);
+    kept.contentType.keep(ContentType);
+    kept.infoTip.keep(InfoTip);
+    m_remembered.remember(std::move(kept));
+}
+
+bool FileExtensionObject::Unreadable(QString FileExtensionObject::*field) const
+{
+    if (field == &FileExtensionObject::InternalName)
+        return m_remembered->internalName.unreadable();
+    if (field == &FileExtensionObject::ContentType)
+        return m_remembered->contentType.unreadable();
+    if (field == &FileExtensionObject::InfoTip)
+        return m_remembered->infoTip.unreadable();
+    return false;
 }
 
 long FileExtensionObject::RemoveMe()

@@ -62,6 +62,17 @@ long forEachSubkey(HKEY key, Visit&& visit)
     }
 }
 
+// EditFlags keep the form they were found in: a number, 4 bytes of binary data, or decimal text.
+DWORD flagsType(const LoadedValue<std::uint32_t>& flags)
+{
+    switch (flags.type()) {
+    case REG_BINARY:
+    case REG_SZ:
+    case REG_EXPAND_SZ: return flags.type();
+    default: return REG_DWORD;
+    }
+}
+
 } // namespace
 
 qint16 FileTypeObject::ItemType() const
@@ -91,6 +102,7 @@ long FileTypeObject::LoadMe(bool loadFull)
         [&]() -> long {
             trace(QStringLiteral("LoadMe"), [&] { return QStringLiteral("loading file type ") + Key(); });
             m_loaded = LOAD_VALUES;
+            m_remembered.forget();
             if (InternalName.trimmed().isEmpty() || !isSafeSubkeyPath(InternalName))
                 return kErrNoInternalName;
             {
@@ -101,11 +113,18 @@ long FileTypeObject::LoadMe(bool loadFull)
             RegKeyHandle root;
             if (RegOpenKeyEx(HKEY_CLASSES_ROOT, QString(), 0, KEY_READ, root.out()) != ERROR_SUCCESS)
                 return kErrInvalidHive;
-            Name = regGetDefault(root.get(), InternalName);
-            CLSID = regGetCLSID(root.get(), InternalName);
-            IconPath = regGetDefaultIcon(root.get(), InternalName);
-            Flags = regGetFlags(root.get(), InternalName);
-            QuickView = regGetQuickView(root.get(), InternalName);
+            const RegTextRead name = regReadTextValue(root.get(), InternalName, QString());
+            const RegTextRead clsid = regReadTextValue(root.get(), InternalName + QStringLiteral("\\CLSID"), QString());
+            const RegTextRead icon =
+                regReadTextValue(root.get(), InternalName + QStringLiteral("\\DefaultIcon"), QString());
+            const RegFlagsRead flags = regReadFlags(root.get(), InternalName);
+            const RegTextRead quickView =
+                regReadTextValue(root.get(), InternalName + QStringLiteral("\\QuickView"), QString());
+            Name = name.text;
+            CLSID = clsid.text;
+            IconPath = icon.text;
+            Flags = flags.flags;
+            QuickView = quickView.text == QStringLiteral("*");
             trace(QStringLiteral("LoadMe"), [&] { return QStringLiteral("name: ") + Name; });
             trace(QStringLiteral("LoadMe"), [&] { return QStringLiteral("clsid: ") + CLSID; });
             trace(QStringLiteral("LoadMe"), [&] { return QStringLiteral("icon: ") + IconPath; });
@@ -123,6 +142,13 @@ long FileTypeObject::LoadMe(bool loadFull)
             }
             if (IconPath.isEmpty() && Special)
                 IconPath = DefinitionField(SECTION_SPECIAL, SpecialIndex, FIELD_DEFAULTICON);
+            // The values as loaded, made-up name and stand-in icon included: they are no change.
+            m_remembered.remember(Remembered{InternalName,
+                                             {name.state, name.type, Name},
+                                             {clsid.state, clsid.type, CLSID},
+                                             {icon.state, icon.type, IconPath},
+                                             {flags.state, flags.type, Flags},
+                                             {quickView.state, quickView.type, QuickView}});
 
             if (!loadFull) {
                 trace(QStringLiteral("LoadMe"),
@@ -146,6 +172,38 @@ long FileTypeObject::LoadMe(bool loadFull)
             return 0;
         },
         [this] { return Key(); });
+}
+
+void FileTypeObject::KeepAsLoaded()
+{
+    Remembered kept = *m_remembered;
+    kept.name.keep(Name);
+    kept.clsid.keep(CLSID);
+    kept.iconPath.keep(IconPath);
+    kept.flags.keep(Flags);
+    kept.quickView.keep(QuickView);
+    m_remembered.remember(std::move(kept));
+}
+
+bool FileTypeObject::Unreadable(QString FileTypeObject::*field) const
+{
+    if (field == &FileTypeObject::Name)
+        return m_remembered->name.unreadable();
+    if (field == &FileTypeObject::CLSID)
+        return m_remembered->clsid.unreadable();
+    if (field == &FileTypeObject::IconPath)
+        return m_remembered->iconPath.unreadable();
+    return false;
+}
+
+bool FileTypeObject::Unreadable(std::uint32_t FileTypeObject::*field) const
+{
+    return field == &FileTypeObject::Flags && m_remembered->flags.unreadable();
+}
+
+bool FileTypeObject::Unreadable(bool FileTypeObject::*field) const
+{
+    return field == &FileTypeObject::QuickView && m_remembered->quickView.unreadable();
 }
 
 long FileTypeObject::LoadActions()
@@ -239,17 +297,30 @@ long FileTypeObject::WriteMe(bool writeFull)
         QStringLiteral("WriteMe"), kTraceError,
         [&]() -> long {
             RegKeyHandle type;
+            bool createdNew = false;
             // An empty or malformed name would address HKEY_CLASSES_ROOT itself.
-            if (!isSafeSubkeyPath(InternalName) || !createKey(HKEY_CLASSES_ROOT, InternalName, type))
+            if (!isSafeSubkeyPath(InternalName) || !createKey(HKEY_CLASSES_ROOT, InternalName, type, &createdNew))
                 throw OperationError(kErrCreateKey, QStringLiteral("Error creating Internal Name key for File Type."));
-            if (setTextValue(type.get(), QString(), Name) != ERROR_SUCCESS)
+            // What was read applies to the key it was read from, while that key is still there.
+            Remembered next = isSamePlace(m_remembered->internalName, InternalName) && !createdNew ? *m_remembered
+                                                                                                   : Remembered{};
+            next.internalName = InternalName;
+            if (next.name.writeIfChanged(Name, next.name.textType(), false, [&](DWORD kind) {
+                    return setTextValue(type.get(), QString(), Name, kind);
+                }) != ERROR_SUCCESS)
                 throw OperationError(kErrWriteName, QStringLiteral("Error writing name to registry."),
                                      QStringLiteral("WriteMe"));
-            regPutDefaultItem(type.get(), IconPath);
-            regPutCLSID(type.get(), CLSID);
-            regPutFlags(type.get(), Flags);
-            regPutQuickView(type.get(), QuickView);
+            next.iconPath.writeIfChanged(IconPath, next.iconPath.textType(), IconPath.isEmpty(), [&](DWORD kind) {
+                return regPutDefaultItem(type.get(), IconPath, kind);
+            });
+            next.clsid.writeIfChanged(CLSID, next.clsid.textType(), CLSID.isEmpty(),
+                                     [&](DWORD kind) { return regPutCLSID(type.get(), CLSID, kind); });
+            next.flags.writeIfChanged(Flags, flagsType(next.flags), Flags == 0,
+                                     [&](DWORD kind) { return regPutFlags(type.get(), Flags, kind); });
+            next.quickView.writeIfChanged(QuickView, next.quickView.textType(), !QuickView,
+                                         [&](DWORD kind) { return regPutQuickView(type.get(), QuickView, kind); });
             type.close();
+            m_remembered.remember(std::move(next));
             if (writeFull) {
                 for (const auto& entry : FileExtensions)
                     entry.item->WriteMe(true);

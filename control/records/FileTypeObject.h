@@ -4,6 +4,8 @@
 #include "control/records/FileExtensionObject.h"
 #include "control/records/ItemObject.h"
 #include "control/records/KeyedCollection.h"
+#include "control/records/LoadMemory.h"
+#include "control/records/LoadedValue.h"
 #include "control/records/ShellExtensionObject.h"
 
 #include <QString>
@@ -44,11 +46,35 @@ public:
     std::shared_ptr<ItemObject> GetItem(qint16 itemType, const QString& itemKey) const;
 
     long LoadMe(bool loadFull);
+    // Writes the type's own values that changed since its load (all of them for a type never
+    // loaded, one whose InternalName changed, or one whose key is gone), each keeping its
+    // registry type; with `writeFull` then every extension, action and handler the same way.
     long WriteMe(bool writeFull);
     long RemoveMe(bool removeFull = false);
     long LoadActions();
     long LoadShellExtensions();
 
+    void KeepAsLoaded() override;
+    // Whether the registry value behind a field (&FileTypeObject::Name, ::CLSID, ::IconPath,
+    // ::Flags or ::QuickView) was there at the last load but could not be read whole: text of 260
+    // characters or more, EditFlags data longer than 4 bytes or text that is no number. The field
+    // then holds its empty value (Name a made-up one), and the value is left as it is unless the
+    // field is changed. False for fields without a registry value and for a type never loaded.
+    bool Unreadable(QString FileTypeObject::*field) const;
+    bool Unreadable(std::uint32_t FileTypeObject::*field) const;
+    bool Unreadable(bool FileTypeObject::*field) const;
+
 private:
+    // The type's own values as the registry held them, and the internal name they belong to.
+    struct Remembered {
+        QString internalName;
+        LoadedValue<QString> name;
+        LoadedValue<QString> clsid;
+        LoadedValue<QString> iconPath;
+        LoadedValue<std::uint32_t> flags;
+        LoadedValue<bool> quickView;
+    };
+
     qint16 m_loaded = LOAD_NOTLOADED;
+    LoadMemory<Remembered> m_remembered;
 };

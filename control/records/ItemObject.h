@@ -16,11 +16,24 @@ public:
     // "FileTypeObject", "FileExtensionObject", "ShellExtensionObject" or "ActionObject".
     virtual QString ClassName() const = 0;
 
+    // A record writes only the fields that changed since it was loaded. The loader calls this
+    // right after it set display values that are no change of the user's (an orphaned extension's
+    // InternalName "<not defined>", a special type's cleared stand-in IconPath): every field's
+    // current value becomes its loaded one. The record's place in the registry (its internal
+    // name, extension, verb, host, group or CLSID) is not affected, and a record never loaded
+    // stays one that writes everything.
+    virtual void KeepAsLoaded() = 0;
+
     // Edit lock between windows: an edit window refuses a record whose flag is set.
     bool Locked = false;
 
 protected:
     ItemObject() = default;
-    ItemObject(const ItemObject&) = default;
-    ItemObject& operator=(const ItemObject&) = default;
+    // A copy is a new record, which no window has locked.
+    ItemObject(const ItemObject&)
+        : Locked(false)
+    {
+    }
+    // Assigning values keeps the lock: it belongs to the record object a window edits.
+    ItemObject& operator=(const ItemObject&) { return *this; }
 };

@@ -9,23 +9,30 @@ bool isSafeSubkeyPath(const QString& path)
     return !path.contains(QStringLiteral("\\\\"));
 }
 
+bool isSamePlace(const QString& loaded, const QString& place)
+{
+    return !loaded.isEmpty() && loaded.compare(place, Qt::CaseInsensitive) == 0;
+}
+
 QString classPath(const QString& clsid)
 {
     return QStringLiteral("CLSID\\") + clsid;
 }
 
-bool createKey(HKEY parent, const QString& path, RegKeyHandle& key)
+bool createKey(HKEY parent, const QString& path, RegKeyHandle& key, bool* createdNew)
 {
     DWORD disposition = 0;
     RegCreateKeyEx(parent, path, 0, QString(), REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.out(),
                    &disposition);
+    if (createdNew)
+        *createdNew = disposition == REG_CREATED_NEW_KEY;
     return disposition == REG_CREATED_NEW_KEY || disposition == REG_OPENED_EXISTING_KEY;
 }
 
-long setTextValue(HKEY key, const QString& valueName, const QString& text)
+long setTextValue(HKEY key, const QString& valueName, const QString& text, DWORD type)
 {
     const QByteArray data = regTextBytes(text);
-    return RegSetValueEx(key, valueName, 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(data.constData()),
+    return RegSetValueEx(key, valueName, 0, type, reinterpret_cast<const std::uint8_t*>(data.constData()),
                          static_cast<DWORD>(data.size()));
 }
 

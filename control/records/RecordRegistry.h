@@ -12,15 +12,19 @@
 // refuse it.
 bool isSafeSubkeyPath(const QString& path);
 
+// Whether `loaded`, the place a record's values were read from, is still `place`; key names
+// compare without regard to case, and an empty `loaded` (nothing read) is no place at all.
+bool isSamePlace(const QString& loaded, const QString& place);
+
 // "CLSID\{...}" below HKEY_CLASSES_ROOT.
 QString classPath(const QString& clsid);
 
 // Creates or opens parent\path for writing; true when the key was obtained (created new or
-// opened existing).
-bool createKey(HKEY parent, const QString& path, RegKeyHandle& key);
+// opened existing). `createdNew`, when given, tells whether it was created.
+bool createKey(HKEY parent, const QString& path, RegKeyHandle& key, bool* createdNew = nullptr);
 
-// Sets a REG_SZ value; the result is the registry's code.
-long setTextValue(HKEY key, const QString& valueName, const QString& text);
+// Sets a text value of `type` (REG_SZ or REG_EXPAND_SZ); the result is the registry's code.
+long setTextValue(HKEY key, const QString& valueName, const QString& text, DWORD type = REG_SZ);
 
 // Deletes parent\name with everything below it; false when it cannot (or the name is unsafe).
 bool deleteSubtree(HKEY parent, const QString& name);

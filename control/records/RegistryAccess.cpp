@@ -18,16 +18,12 @@ bool openForReading(HKEY parent, const QString& path, RegKeyHandle& key)
 // Reads a named value of parent\path as text; empty when anything is missing.
 QString readValueOf(HKEY parent, const QString& path, const QString& valueName)
 {
-    RegKeyHandle key;
-    QString text;
-    if (openForReading(parent, path, key))
-        regReadText(key.get(), valueName, text);
-    return text;
+    return regReadTextValue(parent, path, valueName).text;
 }
 
 // The shared shape of the DefaultIcon, CLSID and QuickView writers: an empty text removes the
 // subkey, any other text becomes the subkey's default value.
-long putSubkeyDefault(const QString& procedure, HKEY typeKey, const QString& subkey, const QString& text,
+long putSubkeyDefault(const QString& procedure, HKEY typeKey, const QString& subkey, const QString& text, DWORD type,
                       const QString& setFailure)
 {
     return runOperation(procedure, kTraceRegistryError, [&]() -> long {
@@ -41,7 +37,7 @@ long putSubkeyDefault(const QString& procedure, HKEY typeKey, const QString& sub
                        &disposition);
         if (disposition != REG_CREATED_NEW_KEY && disposition != REG_OPENED_EXISTING_KEY)
             throw OperationError(kErrCreateKey, QStringLiteral("Error Opening/Creating Key"));
-        if (setTextValue(key.get(), QString(), text) != ERROR_SUCCESS)
+        if (setTextValue(key.get(), QString(), text, type) != ERROR_SUCCESS)
             throw OperationError(kErrSetValue, setFailure);
         return 0;
     });
@@ -54,32 +50,76 @@ QString approvedListPath()
     return QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved");
 }
 
-namespace {
-
-LONG queryText(HKEY key, const QString& valueName, QString& text)
+RegTextRead regReadTextValue(HKEY key, const QString& valueName)
 {
+    RegTextRead read;
     std::uint8_t buffer[kTextBufferChars * 2];
     DWORD size = sizeof buffer;
-    DWORD type = 0;
-    const LONG rc = RegQueryValueEx(key, valueName, nullptr, &type, buffer, &size);
-    if (rc == ERROR_SUCCESS)
-        text = regTextFromBytes(buffer, size);
-    return rc;
+    switch (RegQueryValueEx(key, valueName, nullptr, &read.type, buffer, &size)) {
+    case ERROR_SUCCESS:
+        read.state = RegValueState::Read;
+        read.text = regTextFromBytes(buffer, size);
+        break;
+    case ERROR_FILE_NOT_FOUND: read.type = REG_NONE; break;
+    default: read.state = RegValueState::Unreadable; break;
+    }
+    return read;
 }
 
-} // namespace
-
-bool regReadText(HKEY key, const QString& valueName, QString& text)
+RegTextRead regReadTextValue(HKEY parent, const QString& path, const QString& valueName)
 {
-    return queryText(key, valueName, text) == ERROR_SUCCESS;
+    RegKeyHandle key;
+    if (!openForReading(parent, path, key))
+        return {};
+    return regReadTextValue(key.get(), valueName);
 }
 
-bool regReadTextOrEmpty(HKEY key, const QString& valueName, QString& text)
+RegFlagsRead regReadFlags(HKEY parent, const QString& name)
 {
-    const LONG rc = queryText(key, valueName, text);
-    if (rc == ERROR_FILE_NOT_FOUND)
-        text.clear();
-    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+    RegFlagsRead read;
+    RegKeyHandle key;
+    if (!openForReading(parent, name, key))
+        return read;
+    std::uint8_t data[kTextBufferChars * 2];
+    DWORD size = sizeof data;
+    const LONG rc = RegQueryValueEx(key.get(), QStringLiteral("EditFlags"), nullptr, &read.type, data, &size);
+    if (rc == ERROR_FILE_NOT_FOUND) {
+        read.type = REG_NONE;
+        return read;
+    }
+    read.state = RegValueState::Unreadable;
+    if (rc != ERROR_SUCCESS)
+        return read;
+    if (read.type == REG_SZ || read.type == REG_EXPAND_SZ) {
+        // Some programs store the flags as text ("2"): the number is what the text says, not its bytes.
+        bool ok = false;
+        const std::uint32_t flags = regTextFromBytes(data, size).trimmed().toUInt(&ok, 10);
+        if (ok) {
+            read.flags = flags;
+            read.state = RegValueState::Read;
+        }
+        return read;
+    }
+    if (size > 4)
+        return read;
+    for (DWORD i = 0; i < size; ++i)
+        read.flags |= std::uint32_t(data[i]) << (8 * i);
+    read.state = RegValueState::Read;
+    return read;
+}
+
+RegValueState regApproval(const QString& clsid)
+{
+    RegKeyHandle key;
+    if (!openForReading(HKEY_LOCAL_MACHINE, approvedListPath(), key))
+        return RegValueState::Absent;
+    std::uint8_t data[260];
+    DWORD size = sizeof data;
+    switch (RegQueryValueEx(key.get(), clsid, nullptr, nullptr, data, &size)) {
+    case ERROR_SUCCESS: return RegValueState::Read;
+    case ERROR_FILE_NOT_FOUND: return RegValueState::Absent;
+    default: return RegValueState::Unreadable;
+    }
 }
 
 QString regGetDefault(HKEY parent, const QString& name)
@@ -106,16 +146,7 @@ bool regGetQuickView(HKEY parent, const QString& name)
 
 std::uint32_t regGetFlags(HKEY parent, const QString& name)
 {
-    RegKeyHandle key;
-    if (!openForReading(parent, name, key))
-        return 0;
-    std::uint8_t data[4] = {0, 0, 0, 0};
-    DWORD size = sizeof data;
-    // Whatever the type: the first four bytes, little-endian; longer data does not fit and reads as 0.
-    if (RegQueryValueEx(key.get(), QStringLiteral("EditFlags"), nullptr, nullptr, data, &size) != ERROR_SUCCESS)
-        return 0;
-    return std::uint32_t(data[0]) | (std::uint32_t(data[1]) << 8) | (std::uint32_t(data[2]) << 16) |
-           (std::uint32_t(data[3]) << 24);
+    return regReadFlags(parent, name).flags;
 }
 
 QString regGetContentType(HKEY parent, const QString& ext)
@@ -130,62 +161,66 @@ QString regGetInfoTip(HKEY parent, const QString& ext)
 
 bool regIsApproved(const QString& clsid)
 {
-    RegKeyHandle key;
-    if (!openForReading(HKEY_LOCAL_MACHINE, approvedListPath(), key))
-        return false;
-    std::uint8_t data[260];
-    DWORD size = sizeof data;
-    return RegQueryValueEx(key.get(), clsid, nullptr, nullptr, data, &size) == ERROR_SUCCESS;
+    return regApproval(clsid) == RegValueState::Read;
 }
 
-long regPutDefaultItem(HKEY typeKey, const QString& iconPath)
+long regPutDefaultItem(HKEY typeKey, const QString& iconPath, DWORD type)
 {
-    return putSubkeyDefault(QStringLiteral("regPutDefaultItem"), typeKey, QStringLiteral("DefaultIcon"), iconPath,
+    return putSubkeyDefault(QStringLiteral("regPutDefaultItem"), typeKey, QStringLiteral("DefaultIcon"), iconPath, type,
                             QStringLiteral("Error Setting Registry Value"));
 }
 
-long regPutCLSID(HKEY typeKey, const QString& clsid)
+long regPutCLSID(HKEY typeKey, const QString& clsid, DWORD type)
 {
-    return putSubkeyDefault(QStringLiteral("regPutCLSID"), typeKey, QStringLiteral("CLSID"), clsid,
+    return putSubkeyDefault(QStringLiteral("regPutCLSID"), typeKey, QStringLiteral("CLSID"), clsid, type,
                             QStringLiteral("Error Setting Registry Value"));
 }
 
-long regPutQuickView(HKEY typeKey, bool quickView)
+long regPutQuickView(HKEY typeKey, bool quickView, DWORD type)
 {
     return putSubkeyDefault(QStringLiteral("regPutQuickView"), typeKey, QStringLiteral("QuickView"),
-                            quickView ? QStringLiteral("*") : QString(), QStringLiteral("Error Writing QuickView Value"));
+                            quickView ? QStringLiteral("*") : QString(), type,
+                            QStringLiteral("Error Writing QuickView Value"));
 }
 
-long regPutFlags(HKEY typeKey, std::uint32_t flags)
+long regPutFlags(HKEY typeKey, std::uint32_t flags, DWORD type)
 {
     return runOperation(QStringLiteral("regPutFlags"), kTraceRegistryError, [&]() -> long {
         if (flags == 0) {
             RegDeleteValue(typeKey, QStringLiteral("EditFlags"));
             return 0;
         }
-        const std::uint8_t data[4] = {std::uint8_t(flags), std::uint8_t(flags >> 8), std::uint8_t(flags >> 16),
-                                      std::uint8_t(flags >> 24)};
-        if (RegSetValueEx(typeKey, QStringLiteral("EditFlags"), 0, REG_DWORD, data, sizeof data) != ERROR_SUCCESS)
+        LONG rc = ERROR_SUCCESS;
+        if (type == REG_SZ || type == REG_EXPAND_SZ) {
+            rc = setTextValue(typeKey, QStringLiteral("EditFlags"), QString::number(flags), type);
+        } else {
+            const std::uint8_t data[4] = {std::uint8_t(flags), std::uint8_t(flags >> 8), std::uint8_t(flags >> 16),
+                                          std::uint8_t(flags >> 24)};
+            rc = RegSetValueEx(typeKey, QStringLiteral("EditFlags"), 0, type == REG_BINARY ? REG_BINARY : REG_DWORD,
+                               data, sizeof data);
+        }
+        if (rc != ERROR_SUCCESS)
             throw OperationError(kErrSetValue, QStringLiteral("Error Setting Registry Value"));
         return 0;
     });
 }
 
-long regPutContentType(HKEY root, const QString& ext, const QString& contentType)
+long regPutContentType(HKEY root, const QString& ext, const QString& contentType, DWORD type)
 {
     return runOperation(QStringLiteral("regPutContentType"), kTraceRegistryError, [&]() -> long {
         RegKeyHandle key;
         if (RegOpenKeyEx(root, ext, 0, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS)
             throw OperationError(kErrOpenKey, QStringLiteral("Error opening Extension key"));
-        const LONG rc = contentType.isEmpty() ? RegDeleteValue(key.get(), QStringLiteral("Content Type"))
-                                              : setTextValue(key.get(), QStringLiteral("Content Type"), contentType);
+        const LONG rc = contentType.isEmpty()
+                            ? RegDeleteValue(key.get(), QStringLiteral("Content Type"))
+                            : setTextValue(key.get(), QStringLiteral("Content Type"), contentType, type);
         if (rc != ERROR_SUCCESS)
             throw OperationError(kErrSetValue, QStringLiteral("Error writing MIME Content Type"));
         return 0;
     });
 }
 
-long regPutInfoTip(HKEY root, const QString& ext, const QString& infoTip)
+long regPutInfoTip(HKEY root, const QString& ext, const QString& infoTip, DWORD type)
 {
     // Its failures are traced and otherwise swallowed: an info tip is never worth failing a write.
     runOperation(QStringLiteral("regPutInfoTip"), kTraceRegistryError, [&]() -> long {
@@ -193,7 +228,7 @@ long regPutInfoTip(HKEY root, const QString& ext, const QString& infoTip)
         if (RegOpenKeyEx(root, ext, 0, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS)
             throw OperationError(kErrOpenKey, QStringLiteral("Error opening Extension key"));
         const LONG rc = infoTip.isEmpty() ? RegDeleteValue(key.get(), QStringLiteral("InfoTip"))
-                                          : setTextValue(key.get(), QStringLiteral("InfoTip"), infoTip);
+                                          : setTextValue(key.get(), QStringLiteral("InfoTip"), infoTip, type);
         if (rc != ERROR_SUCCESS)
             throw OperationError(kErrSetValue, QStringLiteral("Error setting InfoTip value"));
         return 0;

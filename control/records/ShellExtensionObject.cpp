@@ -63,16 +63,18 @@ long ShellExtensionObject::LoadMe()
         return number;
     };
 
+    m_class.forget();
+    m_handler.forget();
     const long unexpected = runOperation(QStringLiteral("LoadMe"), kTraceError, [&]() -> long {
         RegKeyHandle handler;
         const QString path = handlerPath();
         if (!isSafeSubkeyPath(path) ||
             RegOpenKeyEx(HKEY_CLASSES_ROOT, path, 0, KEY_READ, handler.out()) != ERROR_SUCCESS)
             return endQuietly(kErrInternalName, "Invalid Internal Name");
-        QString clsid;
-        if (!regReadTextOrEmpty(handler.get(), QString(), clsid))
+        const RegTextRead clsid = regReadTextValue(handler.get(), QString());
+        if (clsid.state == RegValueState::Unreadable)
             return endQuietly(kErrClsid, "Error getting CLSID.");
-        CLSID = clsid.trimmed();
+        CLSID = clsid.text.trimmed();
         if (CLSID.isEmpty())
             CLSID = InternalName;
         handler.close();
@@ -81,21 +83,32 @@ long ShellExtensionObject::LoadMe()
         if (CLSID.isEmpty() ||
             RegOpenKeyEx(HKEY_CLASSES_ROOT, classPath(CLSID), 0, KEY_READ, classKey.out()) != ERROR_SUCCESS)
             return endQuietly(kErrClsid, "Error opening CLSID key. Invalid CLSID.");
+        RegTextRead name, inproc32, threadModel;
         step([&] {
-            Name.clear();
-            regReadText(classKey.get(), QString(), Name);
+            name = regReadTextValue(classKey.get(), QString());
+            Name = name.text;
             Inproc = regGetDefault(classKey.get(), QStringLiteral("InprocServer"));
-            Inproc32 = regGetDefault(classKey.get(), QStringLiteral("InprocServer32"));
-            ThreadModel.clear();
-            RegKeyHandle server;
-            if (RegOpenKeyEx(classKey.get(), QStringLiteral("InprocServer32"), 0, KEY_READ, server.out()) ==
-                ERROR_SUCCESS)
-                regReadTextOrEmpty(server.get(), QStringLiteral("ThreadingModel"), ThreadModel);
+            inproc32 = regReadTextValue(classKey.get(), QStringLiteral("InprocServer32"), QString());
+            Inproc32 = inproc32.text;
+            threadModel =
+                regReadTextValue(classKey.get(), QStringLiteral("InprocServer32"), QStringLiteral("ThreadingModel"));
+            ThreadModel = threadModel.text;
         });
         classKey.close();
         if (Name.isEmpty())
             Name = InternalName;
-        step([&] { Approved = regIsApproved(CLSID); });
+        RegValueState approval = RegValueState::Absent;
+        step([&] {
+            approval = regApproval(CLSID);
+            Approved = approval == RegValueState::Read;
+        });
+        // The values as loaded, a name taken from the internal name included: it is no change.
+        m_class.remember(RememberedClass{CLSID,
+                                         {name.state, name.type, Name},
+                                         {inproc32.state, inproc32.type, Inproc32},
+                                         {threadModel.state, threadModel.type, ThreadModel},
+                                         {approval, REG_NONE, Approved}});
+        m_handler.remember(RememberedHandler{path, {clsid.state, clsid.type, CLSID}});
 
         TraceEvent(QStringLiteral("LoadMe"), [&] { return QStringLiteral("clsid: ") + CLSID; }, kTraceProgress);
         TraceEvent(QStringLiteral("LoadMe"),
@@ -111,39 +124,89 @@ long ShellExtensionObject::WriteMe()
     CommandScope save;
     return save.finish(runOperation(QStringLiteral("WriteMe"), kTraceError, [&]() -> long {
         RegKeyHandle classKey;
+        bool classCreated = false;
         // An empty identifier would name the CLSID key itself and overwrite it.
         if (CLSID.trimmed().isEmpty() || !isSafeSubkeyPath(classPath(CLSID)) ||
-            !createKey(HKEY_CLASSES_ROOT, classPath(CLSID), classKey))
+            !createKey(HKEY_CLASSES_ROOT, classPath(CLSID), classKey, &classCreated))
             throw OperationError(kErrCreateKey, QStringLiteral("Error Creating/Opening Extension CLSID Key"));
-        setTextValue(classKey.get(), QString(), Name);
+        // What was read of a class applies to that class key, while it is still there.
+        RememberedClass cls = isSamePlace(m_class->clsid, CLSID) && !classCreated ? *m_class : RememberedClass{};
+        cls.clsid = CLSID;
+        cls.name.writeIfChanged(Name, cls.name.textType(), false,
+                                [&](DWORD kind) { return setTextValue(classKey.get(), QString(), Name, kind); });
 
-        RegKeyHandle server;
-        if (!createKey(classKey.get(), QStringLiteral("InprocServer32"), server))
-            throw OperationError(kErrCreateKey, QStringLiteral("Error Creating/Opening InprocServer32 Key"));
-        setTextValue(server.get(), QString(), Inproc32);
-        // An empty threading model is stored as such, not removed.
-        setTextValue(server.get(), QStringLiteral("ThreadingModel"), ThreadModel);
-        server.close();
+        if (cls.inproc32.changed(Inproc32) || cls.threadModel.changed(ThreadModel)) {
+            RegKeyHandle server;
+            bool serverCreated = false;
+            if (!createKey(classKey.get(), QStringLiteral("InprocServer32"), server, &serverCreated))
+                throw OperationError(kErrCreateKey, QStringLiteral("Error Creating/Opening InprocServer32 Key"));
+            if (serverCreated) { // a new server key gets both values
+                cls.inproc32 = LoadedValue<QString>();
+                cls.threadModel = LoadedValue<QString>();
+            }
+            cls.inproc32.writeIfChanged(Inproc32, cls.inproc32.textType(), false, [&](DWORD kind) {
+                return setTextValue(server.get(), QString(), Inproc32, kind);
+            });
+            // An empty threading model is stored as such, not removed.
+            cls.threadModel.writeIfChanged(ThreadModel, cls.threadModel.textType(), false, [&](DWORD kind) {
+                return setTextValue(server.get(), QStringLiteral("ThreadingModel"), ThreadModel, kind);
+            });
+        }
 
-        regSetApproved(CLSID, Approved);
+        // The approved list's entries are empty texts when this program writes them.
+        cls.approved.writeIfChanged(Approved, REG_SZ, !Approved, [&](DWORD) { return regSetApproved(CLSID, Approved); });
         classKey.close();
+        m_class.remember(std::move(cls));
 
         RegKeyHandle groupKey;
+        bool handlerCreated = false;
         const QString groupPath = HostInternalName + QStringLiteral("\\shellex\\") + ExtTypeKey;
         if (HostInternalName.isEmpty() || ExtTypeKey.isEmpty() || !isSafeSubkeyPath(groupPath) ||
-            !createKey(HKEY_CLASSES_ROOT, groupPath, groupKey))
+            !createKey(HKEY_CLASSES_ROOT, groupPath, groupKey, &handlerCreated))
             throw OperationError(kErrOpenKey, QStringLiteral("Error Opening/Creating Shell Extension Key"));
-        if (ExtTypeGroup) {
-            RegKeyHandle member;
-            if (InternalName.isEmpty() || !isSafeSubkeyPath(InternalName) ||
-                !createKey(groupKey.get(), InternalName, member))
-                throw OperationError(kErrCreateKey, QStringLiteral("Error Creating/Opening Internal Name Key"));
-            setTextValue(member.get(), QString(), CLSID);
-        } else {
-            setTextValue(groupKey.get(), QString(), CLSID);
-        }
+        RegKeyHandle member;
+        if (ExtTypeGroup &&
+            (InternalName.isEmpty() || !isSafeSubkeyPath(InternalName) ||
+             !createKey(groupKey.get(), InternalName, member, &handlerCreated)))
+            throw OperationError(kErrCreateKey, QStringLiteral("Error Creating/Opening Internal Name Key"));
+        // A group member's key holds the CLSID; a single handler's is the group key itself.
+        const HKEY handlerKey = ExtTypeGroup ? member.get() : groupKey.get();
+        RememberedHandler registration =
+            isSamePlace(m_handler->path, handlerPath()) && !handlerCreated ? *m_handler : RememberedHandler{};
+        registration.path = handlerPath();
+        registration.clsid.writeIfChanged(CLSID, registration.clsid.textType(), false, [&](DWORD kind) {
+            return setTextValue(handlerKey, QString(), CLSID, kind);
+        });
+        m_handler.remember(std::move(registration));
         return 0;
     }));
+}
+
+void ShellExtensionObject::KeepAsLoaded()
+{
+    // The CLSID is the class's place and stays as it was read.
+    RememberedClass kept = *m_class;
+    kept.name.keep(Name);
+    kept.inproc32.keep(Inproc32);
+    kept.threadModel.keep(ThreadModel);
+    kept.approved.keep(Approved);
+    m_class.remember(std::move(kept));
+}
+
+bool ShellExtensionObject::Unreadable(QString ShellExtensionObject::*field) const
+{
+    if (field == &ShellExtensionObject::Name)
+        return m_class->name.unreadable();
+    if (field == &ShellExtensionObject::Inproc32)
+        return m_class->inproc32.unreadable();
+    if (field == &ShellExtensionObject::ThreadModel)
+        return m_class->threadModel.unreadable();
+    return false;
+}
+
+bool ShellExtensionObject::Unreadable(bool ShellExtensionObject::*field) const
+{
+    return field == &ShellExtensionObject::Approved && m_class->approved.unreadable();
 }
 
 long ShellExtensionObject::RemoveMe(bool removeFull)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "control/records/ItemObject.h"
+#include "control/records/LoadMemory.h"
+#include "control/records/LoadedValue.h"
 
 #include <QString>
 
@@ -22,6 +24,12 @@ public:
     QString HostInternalName;
     qint16 ExtTypeIndex = 0;
 
+    ShellExtensionObject() = default;
+    // A copy is a new record: unlocked, and remembering no load, so writing it writes every field.
+    // Assignment takes the other record's values and keeps this one's lock and load memory.
+    ShellExtensionObject(const ShellExtensionObject&) = default;
+    ShellExtensionObject& operator=(const ShellExtensionObject&) = default;
+
     qint16 ItemType() const override;
     QString Key() const override;
     QString ClassName() const override { return QStringLiteral("ShellExtensionObject"); }
@@ -29,11 +37,40 @@ public:
     // Reads the handler and its class. 3001 and 3002 (no such handler or class) are quiet; any
     // other failing step is shown to the user once and loading goes on.
     long LoadMe();
-    // Writes the class, its in-process server, the approval and the handler registration.
+    // Writes what changed since the load: of the class, its name, in-process server, threading
+    // model and approval (all of them when CLSID changed or the class key is gone); of the
+    // registration, the CLSID (also when the handler moved to another host, group or name, or its
+    // key is gone). Every value keeps its registry type.
     long WriteMe();
     // Removes the handler registration, and with `removeFull` the class key as well.
     long RemoveMe(bool removeFull = false);
 
+    void KeepAsLoaded() override;
+    // Whether the registry value behind a field (&ShellExtensionObject::Name, ::Inproc32,
+    // ::ThreadModel, or ::Approved: an approved-list entry whose text is too long) was there at
+    // the last load but could not be read whole. The field then holds its empty value (Name the
+    // internal name), and the value is left as it is unless the field is changed. False for other
+    // fields and for a handler never loaded.
+    bool Unreadable(QString ShellExtensionObject::*field) const;
+    bool Unreadable(bool ShellExtensionObject::*field) const;
+
 private:
+    // What the class key and the approved list held, and the CLSID they belong to.
+    struct RememberedClass {
+        QString clsid;
+        LoadedValue<QString> name;
+        LoadedValue<QString> inproc32;
+        LoadedValue<QString> threadModel;
+        LoadedValue<bool> approved;
+    };
+    // What the handler key held (the CLSID as its default value), and that key's path.
+    struct RememberedHandler {
+        QString path;
+        LoadedValue<QString> clsid;
+    };
+
     QString handlerPath() const;
+
+    LoadMemory<RememberedClass> m_class;
+    LoadMemory<RememberedHandler> m_handler;
 };

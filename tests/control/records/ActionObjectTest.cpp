@@ -77,7 +77,7 @@ TEST_F(ActionRecord, WritesVerbCommandAndDdeRules)
     play->Command = QStringLiteral("player.exe \"%1\"");
     play->DDE_Topic = QStringLiteral("Media");
     ASSERT_EQ(play->WriteMe(), 0);
-    EXPECT_EQ(probe::text(QStringLiteral("txtfile\\shell\\play")), QStringLiteral("play")); // the derived name
+    EXPECT_FALSE(probe::text(QStringLiteral("txtfile\\shell\\play"))); // the standard name is not written
     EXPECT_EQ(probe::text(QStringLiteral("txtfile\\shell\\play\\command")), play->Command);
     EXPECT_EQ(probe::text(QStringLiteral("txtfile\\shell\\play\\ddeexec")), QString());
     EXPECT_EQ(probe::text(QStringLiteral("txtfile\\shell\\play\\ddeexec\\topic")), QStringLiteral("Media"));

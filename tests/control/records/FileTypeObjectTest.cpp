@@ -104,9 +104,9 @@ TEST_F(FileTypeRecord, LoadsValuesMakesUpANameAndWritesThemBack)
     EXPECT_EQ(prefix.store().registry().openHandleCount(), 0u);
 
     ASSERT_EQ(type->WriteMe(false), 0);
-    // Written back: the flags as a number, the made-up name as the description.
-    EXPECT_EQ(probe::type(QStringLiteral("txtfile"), QStringLiteral("EditFlags")), REG_DWORD);
-    EXPECT_EQ(probe::text(QStringLiteral("txtfile")), QStringLiteral("TXT File Type"));
+    // Written back unchanged: the flags keep their binary form, the made-up name stays made up.
+    EXPECT_EQ(probe::type(QStringLiteral("txtfile"), QStringLiteral("EditFlags")), REG_BINARY);
+    EXPECT_FALSE(probe::text(QStringLiteral("txtfile")));
     // Empty parts are removed; what WriteMe(false) does not own stays.
     type->Flags = 0;
     type->IconPath.clear();

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 const QByteArray kSections = R"(
@@ -30,6 +32,12 @@ const QByteArray kSections = R"(
 "EditFlags"=hex:02
 [Software\\Classes\\dwordflags] 1
 "EditFlags"=dword:00010004
+[Software\\Classes\\textflags] 1
+"EditFlags"="65538"
+[Software\\Classes\\expandflags] 1
+"EditFlags"=str(2):" 2 "
+[Software\\Classes\\wordflags] 1
+"EditFlags"="two"
 [Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved] 1
 "{AAAAAAAA-0000-0000-0000-000000000001}"="Approved Thing"
 )";
@@ -70,14 +78,78 @@ TEST_F(RegistryAccess, ReadersGiveTheValuesOrEmptyResults)
     EXPECT_EQ(regGetDefault(openKey(QStringLiteral(".txt")).get(), QString()), QString());
 }
 
-TEST_F(RegistryAccess, FlagsAreTheFirstFourBytesWhateverTheType)
+TEST_F(RegistryAccess, FlagsAreTheFirstFourBytesOrTheNumberOfATextAndOtherwiseUnreadable)
 {
+    using S = RegValueState;
     struct Case {
         const char* key;
         std::uint32_t flags;
-    } cases[] = {{"txtfile", 1}, {"dwordflags", 0x10004}, {"shortflags", 2}, {"longflags", 0}, {".txt", 0}, {"nokey", 0}};
-    for (const Case& c : cases)
-        EXPECT_EQ(regGetFlags(HKEY_CLASSES_ROOT, QString::fromLatin1(c.key)), c.flags) << c.key;
+        S state;
+        DWORD type;
+    } cases[] = {{"txtfile", 1, S::Read, REG_BINARY},         {"dwordflags", 0x10004, S::Read, REG_DWORD},
+                 {"shortflags", 2, S::Read, REG_BINARY},      {"textflags", 0x10002, S::Read, REG_SZ},
+                 {"expandflags", 2, S::Read, REG_EXPAND_SZ},  {"longflags", 0, S::Unreadable, REG_BINARY},
+                 {"wordflags", 0, S::Unreadable, REG_SZ},     {".txt", 0, S::Absent, REG_NONE},
+                 {"nokey", 0, S::Absent, REG_NONE}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        const RegFlagsRead read = regReadFlags(HKEY_CLASSES_ROOT, QString::fromLatin1(c.key));
+        EXPECT_EQ(read.flags, c.flags);
+        EXPECT_EQ(read.state, c.state);
+        EXPECT_EQ(read.type, c.type);
+        EXPECT_EQ(regGetFlags(HKEY_CLASSES_ROOT, QString::fromLatin1(c.key)), c.flags);
+    }
+}
+
+TEST_F(RegistryAccess, TextValuesTellWhetherTheyWereThereAndTheirType)
+{
+    const RegTextRead icon = regReadTextValue(HKEY_CLASSES_ROOT, QStringLiteral("txtfile\\DefaultIcon"), QString());
+    EXPECT_EQ(icon.state, RegValueState::Read);
+    EXPECT_EQ(icon.type, REG_EXPAND_SZ);
+    EXPECT_EQ(icon.text, QStringLiteral("%SystemRoot%\\system32\\shell32.dll,1"));
+    for (const char* path : {".noinfo\\nokey", ".noinfo"}) {
+        const RegTextRead missing = regReadTextValue(HKEY_CLASSES_ROOT, QString::fromLatin1(path), QStringLiteral("InfoTip"));
+        EXPECT_EQ(missing.state, RegValueState::Absent) << path;
+        EXPECT_EQ(missing.type, REG_NONE) << path;
+    }
+    RegKeyHandle type = openKey(QStringLiteral("txtfile"));
+    ASSERT_EQ(regPutDefaultItem(type.get(), QString(260, u'i'), REG_EXPAND_SZ), 0);
+    const RegTextRead tooLong = regReadTextValue(HKEY_CLASSES_ROOT, QStringLiteral("txtfile\\DefaultIcon"), QString());
+    EXPECT_EQ(tooLong.state, RegValueState::Unreadable);
+    EXPECT_EQ(tooLong.type, REG_EXPAND_SZ);
+    EXPECT_EQ(tooLong.text, QString());
+}
+
+TEST_F(RegistryAccess, WritersKeepTheTypeTheyAreGiven)
+{
+    RegKeyHandle type = openKey(QStringLiteral("txtfile"));
+    const struct {
+        std::function<long()> write;
+        const char* path;
+        const char* value;
+        DWORD type;
+        const char* text; // as a text reader sees it
+    } cases[] = {
+        {[&] { return regPutFlags(type.get(), 0x10002, REG_SZ); }, "txtfile", "EditFlags", REG_SZ, "65538"},
+        {[&] { return regPutFlags(type.get(), 7, REG_EXPAND_SZ); }, "txtfile", "EditFlags", REG_EXPAND_SZ, "7"},
+        {[&] { return regPutFlags(type.get(), 0x32, REG_BINARY); }, "txtfile", "EditFlags", REG_BINARY, "2"},
+        {[&] { return regPutFlags(type.get(), 0x32, REG_QWORD); }, "txtfile", "EditFlags", REG_DWORD, "2"},
+        {[&] { return regPutCLSID(type.get(), QStringLiteral("{x}"), REG_EXPAND_SZ); }, "txtfile\\CLSID", "",
+         REG_EXPAND_SZ, "{x}"},
+        {[&] { return regPutQuickView(type.get(), true, REG_EXPAND_SZ); }, "txtfile\\QuickView", "", REG_EXPAND_SZ, "*"},
+        {[&] { return regPutContentType(HKEY_CLASSES_ROOT, QStringLiteral(".txt"), QStringLiteral("a/b"), REG_EXPAND_SZ); },
+         ".txt", "Content Type", REG_EXPAND_SZ, "a/b"},
+        {[&] { return regPutInfoTip(HKEY_CLASSES_ROOT, QStringLiteral(".txt"), QStringLiteral("Tip"), REG_EXPAND_SZ); },
+         ".txt", "InfoTip", REG_EXPAND_SZ, "Tip"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.path) + " " + c.text);
+        ASSERT_EQ(c.write(), 0);
+        EXPECT_EQ(probe::type(QString::fromLatin1(c.path), QString::fromLatin1(c.value)), c.type);
+        EXPECT_EQ(probe::text(QString::fromLatin1(c.path), QString::fromLatin1(c.value)), QString::fromLatin1(c.text));
+    }
+    // A number read back through the reader is the number written, whatever its form.
+    EXPECT_EQ(regGetFlags(HKEY_CLASSES_ROOT, QStringLiteral("txtfile")), 0x32u);
 }
 
 TEST_F(RegistryAccess, TextLongerThanTheBufferCountsAsMissing)
