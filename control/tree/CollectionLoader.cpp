@@ -155,8 +155,11 @@ private:
                   [&] { return QStringLiteral("error loading file type ") + type->Key(); }, kTraceError);
             m_core.FileTypeCollection().tryRemove(type->Key());
             if (rc == kErrNoInternalName) {
+                // Shown as the owner of an orphan; writing the extension back leaves what the
+                // registry holds.
                 ext->InternalName = kNotDefined;
                 ext->HostTypeKey = kNotDefined;
+                ext->KeepAsLoaded();
                 m_core.OrphanedExtensions().tryAdd(ext->Key(), ext);
             }
             return;
@@ -218,8 +221,10 @@ void LoadSpecial(KestrowCore& core, bool loadFull)
         // predefined image. A location from the registry is the user's data and stays, drawable
         // or not, so that writing the type back never loses it.
         const QString placeholder = DefinitionField(SECTION_SPECIAL, n, FIELD_DEFAULTICON);
-        if (type->IconPath == placeholder && !HasIcon(placeholder))
+        if (type->IconPath == placeholder && !HasIcon(placeholder)) {
             type->IconPath.clear();
+            type->KeepAsLoaded();
+        }
         core.AddTypeIcon(*type);
         // A special type already loaded through an extension keeps that record.
         core.FileTypeCollection().tryAdd(type->Key(), type);

@@ -400,17 +400,15 @@ std::shared_ptr<ItemObject> KestrowCore::CopyItem(qint16 itemType, const std::sh
 {
     TraceEvent(QStringLiteral("CopyItem"), [&] { return QStringLiteral("copying item with key ") + (item ? item->Key() : QString()); },
                kTraceProgress);
-    std::shared_ptr<ItemObject> copy;
+    // A copy is a new record: unlocked, and written in full wherever it goes.
     if (itemType == ITEM_SHELLEXTENSION) {
         if (const auto from = std::dynamic_pointer_cast<ShellExtensionObject>(item))
-            copy = std::make_shared<ShellExtensionObject>(*from);
+            return std::make_shared<ShellExtensionObject>(*from);
     } else if (itemType == ITEM_ACTION) {
         if (const auto from = std::dynamic_pointer_cast<ActionObject>(item))
-            copy = std::make_shared<ActionObject>(*from);
+            return std::make_shared<ActionObject>(*from);
     }
-    if (copy)
-        copy->Locked = false;
-    return copy;
+    return nullptr;
 }
 
 // ---- lookups
