@@ -5,6 +5,9 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QFileInfo>
+#include <QStringList>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -47,8 +50,9 @@ bool FileManager::callShowItems(const QString& fileUri)
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(u"org.freedesktop.FileManager1"_s, u"/org/freedesktop/FileManager1"_s,
-                                                       u"org.freedesktop.FileManager1"_s, u"ShowItems"_s);
+    const QString service = u"org.freedesktop.FileManager1"_s;
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(service, u"/org/freedesktop/FileManager1"_s, service, u"ShowItems"_s);
     call << QStringList{fileUri} << QString(); // the URIs and an empty start-up id
     const QDBusMessage reply = bus.call(call, QDBus::Block, kShowItemsTimeoutMs);
     return reply.type() == QDBusMessage::ReplyMessage;

@@ -65,14 +65,13 @@ QString onDrive(const QString& path, const QList<Drive>& drives)
 {
     for (QString folder = path;;) {
         const QString canonical = QFileInfo(folder).canonicalFilePath();
-        const auto drive = std::find_if(drives.cbegin(), drives.cend(), [&](const Drive& d) {
-            return !canonical.isEmpty() && d.canonical == canonical;
-        });
-        if (drive != drives.cend()) {
+        for (const Drive& drive : drives) {
+            if (canonical.isEmpty() || drive.canonical != canonical)
+                continue;
             QString below = path.mid(folder == QLatin1String("/") ? 0 : folder.size());
             if (below.isEmpty())
                 below = QStringLiteral("/");
-            return QString(drive->letter) + QLatin1Char(':') + below.replace(QLatin1Char('/'), QLatin1Char('\\'));
+            return QString(drive.letter) + QLatin1Char(':') + below.replace(QLatin1Char('/'), QLatin1Char('\\'));
         }
         if (folder == QLatin1String("/"))
             return {};

@@ -64,7 +64,8 @@ TEST_F(FileManagerTest, AsksOverDBusWithAnEscapedUriFirst)
     ASSERT_EQ(m_asked.size(), 1);
     EXPECT_TRUE(m_asked[0].startsWith(u"file:///"_s));
     // Blanks, '#' and non-ASCII letters are escaped, or a file manager would read another name.
-    EXPECT_TRUE(m_asked[0].endsWith(u"/Program%20Files/%C3%84rger%20App/Setup%20%231.exe"_s)) << m_asked[0].toStdString();
+    EXPECT_TRUE(m_asked[0].endsWith(u"/Program%20Files/%C3%84rger%20App/Setup%20%231.exe"_s))
+        << m_asked[0].toStdString();
     EXPECT_EQ(QUrl(m_asked[0]).toLocalFile(), m_file);
     EXPECT_TRUE(m_ui.openedUrls().empty());
 }

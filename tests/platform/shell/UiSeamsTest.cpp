@@ -230,7 +230,9 @@ TEST_F(FileDialogOnScreenTest, ShowsTheFiltersAsWrittenAndListsNamesInCapitals)
 TEST_F(FileDialogOnScreenTest, CancelledDialogGivesNoFile)
 {
     onNextModal([](QDialog& dialog) { dialog.reject(); });
-    EXPECT_EQ(UiSeams::browseForFile({u"Open Icon File..."_s, u"Icon File (*.ico)"_s, m_dir.path(), nullptr}), QString());
+    const QString chosen =
+        UiSeams::browseForFile({u"Open Icon File..."_s, u"Icon File (*.ico)"_s, m_dir.path(), nullptr});
+    EXPECT_EQ(chosen, QString());
 }
 
 } // namespace
