@@ -53,7 +53,7 @@ struct FileBrowseRequest {
     // Extensions match without regard to case.
     QString filter;
     QString startFolder;      // Linux folder the dialog opens in; empty: the current folder
-    QWidget* owner = nullptr; // empty: the active window
+    QWidget* owner = nullptr; // none: the active window
 };
 
 // The places where the program waits on the user or hands work to the desktop. Each has a

@@ -40,56 +40,14 @@ void onNextModal(std::function<void(QDialog&)> act)
     timer->start();
 }
 
-TEST(UiSeams, HandlersAnswerAndSettersHandBackThePreviousOne)
+// Whether a handler is installed, found without calling it (or the real window it stands for).
+template <class Handler>
+bool installed(Handler (*set)(Handler))
 {
-    std::vector<QUrl> urls;
-    std::vector<FilePropertiesRequest> properties;
-    std::vector<FileBrowseRequest> browses;
-    EXPECT_FALSE(UiSeams::setOpenUrlHandler([&](const QUrl& url) {
-        urls.push_back(url);
-        return false;
-    }));
-    EXPECT_FALSE(UiSeams::setFilePropertiesHandler([&](const FilePropertiesRequest& request) {
-        properties.push_back(request);
-        return false;
-    }));
-    EXPECT_FALSE(UiSeams::setBrowseHandler([&](const FileBrowseRequest& request) {
-        browses.push_back(request);
-        return u"/chosen/SETUP.EXE"_s;
-    }));
-
-    QWidget owner;
-    EXPECT_FALSE(UiSeams::openUrl(QUrl(u"https://example.org/help"_s)));
-    EXPECT_FALSE(UiSeams::showFileProperties(u"/prefix/drive_c/app.exe"_s, &owner));
-    EXPECT_EQ(UiSeams::browseForFile({u"Select Application..."_s, u"Application (*.exe)"_s, u"/start"_s, &owner}),
-              u"/chosen/SETUP.EXE"_s);
-
-    ASSERT_EQ(urls.size(), 1u);
-    EXPECT_EQ(urls[0], QUrl(u"https://example.org/help"_s));
-    ASSERT_EQ(properties.size(), 1u);
-    EXPECT_EQ(properties[0].linuxPath, u"/prefix/drive_c/app.exe"_s);
-    EXPECT_EQ(properties[0].owner, &owner);
-    ASSERT_EQ(browses.size(), 1u);
-    EXPECT_EQ(browses[0].title, u"Select Application..."_s);
-    EXPECT_EQ(browses[0].filter, u"Application (*.exe)"_s);
-    EXPECT_EQ(browses[0].startFolder, u"/start"_s);
-    EXPECT_EQ(browses[0].owner, &owner);
-
-    // Putting the real behaviour back hands out the handlers installed above.
-    const UiSeams::OpenUrlHandler openUrl = UiSeams::setOpenUrlHandler({});
-    const UiSeams::FilePropertiesHandler showProperties = UiSeams::setFilePropertiesHandler({});
-    const UiSeams::BrowseHandler browse = UiSeams::setBrowseHandler({});
-    ASSERT_TRUE(openUrl && showProperties && browse);
-    openUrl(QUrl(u"file:///x"_s));
-    showProperties({u"/y"_s, nullptr});
-    browse({});
-    EXPECT_EQ(urls.size(), 2u);
-    EXPECT_EQ(properties.size(), 2u);
-    EXPECT_EQ(browses.size(), 2u);
-
-    // The file manager is never asked about a file that is not there.
-    EXPECT_FALSE(UiSeams::showFileProperties(u"/no/such/file.exe"_s, nullptr));
-    EXPECT_EQ(properties.size(), 2u);
+    Handler current = set({});
+    const bool isSet = bool(current);
+    set(std::move(current));
+    return isSet;
 }
 
 TEST(UiSeams, ScriptedUiRecordsAndAnswersFromItsScript)
@@ -140,6 +98,9 @@ TEST(UiSeams, ScriptedUiPutsBackWhatWasThereBefore)
             EXPECT_EQ(inner.openedUrls().size(), 1u);
             EXPECT_EQ(inner.browseRequests().size(), 1u);
         }
+        // Checked first: with the real behaviour back the calls below would open windows.
+        ASSERT_TRUE(installed(&UiSeams::setOpenUrlHandler) && installed(&UiSeams::setFilePropertiesHandler) &&
+                    installed(&UiSeams::setBrowseHandler) && installed(&UiSeams::setMessageBoxHandler));
         UiSeams::openUrl(QUrl(u"https://outer.example"_s));
         UiSeams::showFileProperties(u"/x"_s, nullptr);
         UiSeams::browseForFile({});
@@ -150,11 +111,17 @@ TEST(UiSeams, ScriptedUiPutsBackWhatWasThereBefore)
         EXPECT_EQ(outer.browseRequests().size(), 1u);
         EXPECT_EQ(outer.boxes().size(), 1u);
     }
-    EXPECT_FALSE(UiSeams::setOpenUrlHandler({}));
-    EXPECT_FALSE(UiSeams::setFilePropertiesHandler({}));
-    EXPECT_FALSE(UiSeams::setBrowseHandler({}));
-    EXPECT_FALSE(UiSeams::setMessageBoxHandler({}));
-    EXPECT_FALSE(UiSeams::setModalHandler({}));
+    EXPECT_FALSE(installed(&UiSeams::setOpenUrlHandler));
+    EXPECT_FALSE(installed(&UiSeams::setFilePropertiesHandler));
+    EXPECT_FALSE(installed(&UiSeams::setBrowseHandler));
+    EXPECT_FALSE(installed(&UiSeams::setMessageBoxHandler));
+    EXPECT_FALSE(installed(&UiSeams::setModalHandler));
+}
+
+TEST(UiSeams, WithoutHandlerAMissingFileHasNoProperties)
+{
+    EXPECT_FALSE(UiSeams::showFileProperties(u"/no/such/file.exe"_s, nullptr));
+    EXPECT_FALSE(UiSeams::showFileProperties(QString(), nullptr));
 }
 
 TEST(UiSeamsOnScreen, MessageBoxWithoutOwnerBelongsToTheActiveWindow)
