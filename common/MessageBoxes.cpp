@@ -1,5 +1,17 @@
 #include "common/MessageBoxes.h"
 
+#include <QApplication>
+
+namespace {
+
+// The box belongs to the window the user is working in, so that it stays in front of it.
+int showBox(const QString& title, const QString& message, int style)
+{
+    return UiSeams::messageBox({title, message, style, QApplication::activeWindow()});
+}
+
+} // namespace
+
 QString ApplicationTitle()
 {
     return QStringLiteral(VARNOOK_APPLICATION_TITLE);
@@ -8,15 +20,15 @@ QString ApplicationTitle()
 int ShowError(const QString& message, long number, const QString& title, int buttons)
 {
     const QString caption = title.isEmpty() ? QStringLiteral("Error - %1").arg(number) : title;
-    return UiSeams::messageBox({caption, message, buttons | vbExclamation, nullptr});
+    return showBox(caption, message, buttons | vbExclamation);
 }
 
 void ShowInfo(const QString& message, const QString& title)
 {
-    UiSeams::messageBox({title.isEmpty() ? ApplicationTitle() : title, message, vbOKOnly | vbInformation, nullptr});
+    showBox(title.isEmpty() ? ApplicationTitle() : title, message, vbOKOnly | vbInformation);
 }
 
 int AskQuestion(const QString& message, int buttons, const QString& title)
 {
-    return UiSeams::messageBox({title.isEmpty() ? ApplicationTitle() : title, message, buttons | vbQuestion, nullptr});
+    return showBox(title.isEmpty() ? ApplicationTitle() : title, message, buttons | vbQuestion);
 }

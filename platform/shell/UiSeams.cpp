@@ -1,8 +1,15 @@
 #include "platform/shell/UiSeams.h"
 
+#include "platform/shell/FileDialogFilters.h"
+#include "platform/shell/FileManager.h"
+
+#include <QApplication>
+#include <QDesktopServices>
 #include <QDialog>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 #include <utility>
 
@@ -18,6 +25,30 @@ UiSeams::ModalHandler& modalHandler()
 {
     static UiSeams::ModalHandler handler;
     return handler;
+}
+
+UiSeams::OpenUrlHandler& openUrlHandler()
+{
+    static UiSeams::OpenUrlHandler handler;
+    return handler;
+}
+
+UiSeams::FilePropertiesHandler& filePropertiesHandler()
+{
+    static UiSeams::FilePropertiesHandler handler;
+    return handler;
+}
+
+UiSeams::BrowseHandler& browseHandler()
+{
+    static UiSeams::BrowseHandler handler;
+    return handler;
+}
+
+// Windows without an owner would float free of the program and could hide behind it.
+QWidget* ownerOrActiveWindow(QWidget* owner)
+{
+    return owner ? owner : QApplication::activeWindow();
 }
 
 QMessageBox::StandardButtons buttonsFor(int buttons)
@@ -59,7 +90,8 @@ int resultFor(int button)
 
 int showMessageBox(const MessageBoxRequest& request)
 {
-    QMessageBox box(iconFor(request.icon()), request.title, request.text, buttonsFor(request.buttons()), request.owner);
+    QMessageBox box(iconFor(request.icon()), request.title, request.text, buttonsFor(request.buttons()),
+                    ownerOrActiveWindow(request.owner));
     // Message texts use Windows line breaks.
     box.setText(QString(request.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     const int defaultIndex = (request.style & vbDefaultButton3) ? 2 : (request.style & vbDefaultButton2) ? 1 : 0;
@@ -73,6 +105,13 @@ int showMessageBox(const MessageBoxRequest& request)
     if (defaultIndex < ordered.size())
         box.setDefaultButton(qobject_cast<QPushButton*>(ordered[defaultIndex]));
     return resultFor(box.exec());
+}
+
+QString browseWithDialog(const FileBrowseRequest& request)
+{
+    return QFileDialog::getOpenFileName(ownerOrActiveWindow(request.owner), request.title, request.startFolder,
+                                        CaseInsensitiveNameFilters(request.filter), nullptr,
+                                        QFileDialog::HideNameFilterDetails);
 }
 
 } // namespace
@@ -91,6 +130,27 @@ int UiSeams::execModal(QDialog& dialog)
     return dialog.exec();
 }
 
+bool UiSeams::openUrl(const QUrl& url)
+{
+    if (openUrlHandler())
+        return openUrlHandler()(url);
+    return QDesktopServices::openUrl(url);
+}
+
+bool UiSeams::showFileProperties(const QString& linuxPath, QWidget* owner)
+{
+    if (filePropertiesHandler())
+        return filePropertiesHandler()({linuxPath, owner});
+    return FileManager().showItem(linuxPath);
+}
+
+QString UiSeams::browseForFile(const FileBrowseRequest& request)
+{
+    if (browseHandler())
+        return browseHandler()(request);
+    return browseWithDialog(request);
+}
+
 UiSeams::MessageBoxHandler UiSeams::setMessageBoxHandler(MessageBoxHandler handler)
 {
     return std::exchange(messageBoxHandler(), std::move(handler));
@@ -99,4 +159,19 @@ UiSeams::MessageBoxHandler UiSeams::setMessageBoxHandler(MessageBoxHandler handl
 UiSeams::ModalHandler UiSeams::setModalHandler(ModalHandler handler)
 {
     return std::exchange(modalHandler(), std::move(handler));
+}
+
+UiSeams::OpenUrlHandler UiSeams::setOpenUrlHandler(OpenUrlHandler handler)
+{
+    return std::exchange(openUrlHandler(), std::move(handler));
+}
+
+UiSeams::FilePropertiesHandler UiSeams::setFilePropertiesHandler(FilePropertiesHandler handler)
+{
+    return std::exchange(filePropertiesHandler(), std::move(handler));
+}
+
+UiSeams::BrowseHandler UiSeams::setBrowseHandler(BrowseHandler handler)
+{
+    return std::exchange(browseHandler(), std::move(handler));
 }

@@ -52,6 +52,49 @@ QString belowFolder(const QString& path, const QString& folder)
     return pathNames.mid(folderNames.size()).join(QLatin1Char('\\'));
 }
 
+struct Drive {
+    QChar letter;      // upper case
+    QString canonical; // the drive's folder, links resolved
+};
+
+// `path` (absolute and clean) as a Windows path on the drive whose folder is the deepest folder of
+// the path; the lower letter when drives share a folder. Empty when no folder of the path is a
+// drive's. This is Wine's own rule: it walks up the path as written and compares each folder
+// with the drives, so a link inside a drive stays on that drive.
+QString onDrive(const QString& path, const QList<Drive>& drives)
+{
+    for (QString folder = path;;) {
+        const QString canonical = QFileInfo(folder).canonicalFilePath();
+        for (const Drive& drive : drives) {
+            if (canonical.isEmpty() || drive.canonical != canonical)
+                continue;
+            QString below = path.mid(folder == QLatin1String("/") ? 0 : folder.size());
+            if (below.isEmpty())
+                below = QStringLiteral("/");
+            return QString(drive.letter) + QLatin1Char(':') + below.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        }
+        if (folder == QLatin1String("/"))
+            return {};
+        const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
+        folder = slash > 0 ? folder.left(slash) : QStringLiteral("/");
+    }
+}
+
+// `path` (absolute and clean) with the links of its deepest existing folder resolved.
+QString resolved(const QString& path)
+{
+    for (QString folder = path;;) {
+        if (QFileInfo::exists(folder)) {
+            const QString canonical = QFileInfo(folder).canonicalFilePath();
+            return QDir::cleanPath(canonical + path.mid(folder.size()));
+        }
+        const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
+        if (slash <= 0)
+            return path;
+        folder = folder.left(slash);
+    }
+}
+
 } // namespace
 
 WindowsPathMapper::WindowsPathMapper(QString prefixDir, PrefixEnvironment environment)
@@ -92,6 +135,24 @@ QString WindowsPathMapper::map(const QString& path) const
             return found;
     }
     return {};
+}
+
+QString WindowsPathMapper::toWindowsPath(const QString& linuxPath) const
+{
+    if (linuxPath.isEmpty())
+        return {};
+    QList<Drive> drives;
+    for (char16_t letter = u'a'; letter <= u'z'; ++letter) {
+        if (const QString root = driveRoot(QChar(letter)); !root.isEmpty())
+            drives.append({QChar(letter).toUpper(), QFileInfo(root).canonicalFilePath()});
+    }
+    const QString path = QDir::cleanPath(QFileInfo(linuxPath).absoluteFilePath());
+    if (QString found = onDrive(path, drives); !found.isEmpty())
+        return found;
+    // A link from outside into a drive, in a prefix without the Z: drive.
+    if (QString found = onDrive(resolved(path), drives); !found.isEmpty())
+        return found;
+    return QLatin1String("Z:") + QString(path).replace(QLatin1Char('/'), QLatin1Char('\\'));
 }
 
 QString WindowsPathMapper::driveRoot(QChar letter) const

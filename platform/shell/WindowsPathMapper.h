@@ -18,6 +18,15 @@ public:
     // (starting with '/') are taken as they are. Network paths are not followed.
     QString map(const QString& path) const;
 
+    // The Windows path a program in the prefix sees for a Linux file, as `winepath -w` gives it:
+    // "C:\dir\file", or "C:\" for a drive's own folder. Relative paths are taken from the
+    // current folder. Walking up from the path as written, the first folder that is a drive's
+    // folder (dosdevices/<letter>:, compared with links resolved) names the drive, the lower letter
+    // when drives share a folder; the rest of the path follows as written, so names keep their case
+    // and need not exist. When no folder is a drive's, the same walk on the path with its links
+    // resolved; else "Z:\" + the path, as Wine's Z: drive shows it. Empty for an empty path.
+    QString toWindowsPath(const QString& linuxPath) const;
+
     // The Linux folder of a drive (dosdevices/<letter>:, or drive_c for C: when the prefix has
     // no dosdevices folder); empty when the prefix has no such drive.
     QString driveRoot(QChar letter) const;

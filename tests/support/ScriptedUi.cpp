@@ -32,10 +32,37 @@ ScriptedUi::ScriptedUi()
             return onModal(dialog);
         return int(QDialog::Rejected);
     });
+    m_previousOpenUrl = UiSeams::setOpenUrlHandler([this](const QUrl& url) {
+        m_openedUrls.push_back(url);
+        return onOpenUrl ? onOpenUrl(url) : true;
+    });
+    m_previousProperties = UiSeams::setFilePropertiesHandler([this](const FilePropertiesRequest& request) {
+        m_propertiesRequests.push_back(request);
+        return onFileProperties ? onFileProperties(request) : true;
+    });
+    m_previousBrowse = UiSeams::setBrowseHandler([this](const FileBrowseRequest& request) {
+        m_browseRequests.push_back(request);
+        if (m_chosenFiles.empty())
+            return QString();
+        QString chosen = m_chosenFiles.front();
+        m_chosenFiles.pop_front();
+        return chosen;
+    });
 }
 
 ScriptedUi::~ScriptedUi()
 {
     UiSeams::setMessageBoxHandler(m_previousBox);
     UiSeams::setModalHandler(m_previousModal);
+    UiSeams::setOpenUrlHandler(m_previousOpenUrl);
+    UiSeams::setFilePropertiesHandler(m_previousProperties);
+    UiSeams::setBrowseHandler(m_previousBrowse);
+}
+
+void ScriptedUi::clear()
+{
+    m_boxes.clear();
+    m_openedUrls.clear();
+    m_propertiesRequests.clear();
+    m_browseRequests.clear();
 }
