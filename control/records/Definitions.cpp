@@ -1,7 +1,7 @@
 #include "control/records/Definitions.h"
 
+#include "platform/RunContext.h"
 #include "platform/settings/Settings.h"
-#include "platform/settings/SettingsStore.h"
 
 #include <QHash>
 #include <QStringBuilder>
@@ -79,8 +79,8 @@ QList<DefinitionRow> DefinitionRows(const QString& section)
         quint64 generation = 0;
         QList<DefinitionRow> rows;
     };
-    static QHash<QString, Parsed> parsed;
-    const quint64 generation = SettingsStore::generation();
+    auto& parsed = RunContext::current().state<QHash<QString, Parsed>>();
+    const quint64 generation = SettingsGeneration();
     Parsed& cached = parsed[section];
     if (cached.generation == generation && generation != 0)
         return cached.rows;

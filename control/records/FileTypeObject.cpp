@@ -9,8 +9,9 @@
 #include "control/records/RegistryAccess.h"
 #include "platform/registry/RegKeyHandle.h"
 #include "platform/registry/RegistryApi.h"
+#include "platform/RunContext.h"
 #include "platform/registry/CommandScope.h"
-#include "platform/settings/SettingsStore.h"
+#include "platform/settings/Settings.h"
 
 #include <QSet>
 
@@ -29,16 +30,19 @@ void trace(const QString& procedure, Message&& message)
 // settings change it is reported again, as the user may have mended one row and broken another.
 void reportBadGroupFlagOnce(int index, const QString& text)
 {
-    static QSet<QString> reported;
-    static quint64 reportedGeneration = 0;
-    if (SettingsStore::generation() != reportedGeneration) {
-        reported.clear();
-        reportedGeneration = SettingsStore::generation();
+    struct Reported {
+        QSet<QString> entries; // "n_Group=text"
+        quint64 generation = 0;
+    };
+    Reported& reported = RunContext::current().state<Reported>();
+    if (SettingsGeneration() != reported.generation) {
+        reported.entries.clear();
+        reported.generation = SettingsGeneration();
     }
     const QString entry = DefinitionFieldKey(index, FIELD_GROUP);
-    if (reported.contains(entry + u'=' + text))
+    if (reported.entries.contains(entry + u'=' + text))
         return;
-    reported.insert(entry + u'=' + text);
+    reported.entries.insert(entry + u'=' + text);
     ShowError(QStringLiteral("The setting \"%1\" of the shell extension groups is \"%2\", which is neither True nor "
                              "False.\r\n\r\nShell extensions of the group \"%3\" are not loaded until it is corrected.")
                   .arg(entry, text, DefinitionField(SECTION_SHELLEX, index, FIELD_NAME)),

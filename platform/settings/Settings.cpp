@@ -46,6 +46,13 @@ SettingsStore& ApplicationSettings(const QString& application)
     return *store;
 }
 
+quint64 SettingsGeneration()
+{
+    for (const auto& [name, store] : stores().byApplication)
+        store->lookForChanges();
+    return SettingsStore::generation();
+}
+
 QString GetSetting(const QString& application, const QString& section, const QString& key, const QString& defaultValue)
 {
     return ApplicationSettings(application).value(section, key, defaultValue);

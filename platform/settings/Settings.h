@@ -17,6 +17,10 @@ void SaveSetting(const QString& application, const QString& section, const QStri
 // All (key, value) pairs of a section in stored order.
 QList<SettingPair> GetAllSettings(const QString& application, const QString& section);
 
+// Changes whenever the settings of this run change, here or on disk: readers that derive data from
+// settings keep it while the number stays the same. Asking looks at the files as a read does.
+quint64 SettingsGeneration();
+
 // The store of one application (names compare without regard to letter case).
 SettingsStore& ApplicationSettings(const QString& application);
 

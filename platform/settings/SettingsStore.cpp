@@ -49,36 +49,17 @@ QString uniqueDamagedCopyPath(const QString& filePath)
     return path;
 }
 
-// Every store alive, for generation(). Never destroyed: stores held in statics unregister during
-// static destruction, in no particular order with this list.
-std::vector<const SettingsStore*>& liveStores()
-{
-    static auto* stores = new std::vector<const SettingsStore*>();
-    return *stores;
-}
-
 } // namespace
 
 SettingsStore::SettingsStore(QString application, const QString& folder)
     : m_application(std::move(application))
     , m_filePath(QDir(folder).filePath(m_application + QLatin1Char('/') + m_application + QStringLiteral(".ini")))
 {
-    liveStores().push_back(this);
     takeInDiskChanges(nullptr);
     ++s_generation;
 }
 
-SettingsStore::~SettingsStore()
-{
-    std::erase(liveStores(), this);
-}
-
-quint64 SettingsStore::generation()
-{
-    for (const SettingsStore* store : liveStores())
-        store->lookOncePerTurn();
-    return s_generation.load(std::memory_order_relaxed);
-}
+SettingsStore::~SettingsStore() = default;
 
 // ---- reading the text
 
@@ -238,7 +219,7 @@ SettingsStore::FileStamp SettingsStore::stampOf(int descriptor, const QByteArray
 // A look costs a system call, ten times what a lookup in memory costs, and loading the file types
 // reads values tens of thousands of times in a few turns; so reads look once per event-loop turn.
 // A change made before the event that started the work in hand is always seen.
-void SettingsStore::lookOncePerTurn() const
+void SettingsStore::lookForChanges() const
 {
     if (*m_lookedThisTurn)
         return;
@@ -348,7 +329,7 @@ bool SettingsStore::Contents::set(const QString& section, const QString& key, co
 
 QString SettingsStore::value(const QString& section, const QString& key, const QString& defaultValue) const
 {
-    lookOncePerTurn();
+    lookForChanges();
     const Section* found = m_contents.find(section);
     if (!found)
         return defaultValue;
@@ -358,7 +339,7 @@ QString SettingsStore::value(const QString& section, const QString& key, const Q
 
 QList<SettingPair> SettingsStore::pairs(const QString& section) const
 {
-    lookOncePerTurn();
+    lookForChanges();
     QList<SettingPair> result;
     if (const Section* found = m_contents.find(section)) {
         for (const Entry& entry : found->entries)
@@ -372,7 +353,7 @@ void SettingsStore::setValue(const QString& section, const QString& key, const Q
 {
     // Compared with the file as it is now: an older value in memory must not make a write look
     // like no change.
-    lookOncePerTurn();
+    lookForChanges();
     if (!m_contents.set(section, key, value))
         return;
     const QPair<QString, QString> id{section.toCaseFolded(), key.toCaseFolded()};

@@ -47,10 +47,10 @@ public:
 
     const QString& application() const { return m_application; }
 
-    // Changes whenever any store of the process is loaded or changed, here or on disk: readers
-    // that derive data from settings keep it while the number stays the same. Asking looks at the
-    // files as a read does.
-    static quint64 generation();
+    // Changes whenever a store is loaded or changed, here or by a change on disk it took in:
+    // readers that derive data from settings keep it while the number stays the same (see
+    // SettingsGeneration(), which looks at the files first).
+    static quint64 generation() { return s_generation.load(std::memory_order_relaxed); }
     const QString& filePath() const { return m_filePath; }
 
     QString value(const QString& section, const QString& key, const QString& defaultValue = QString()) const;
@@ -61,6 +61,8 @@ public:
     // Looks at the file now, even when this turn's reads have looked already, and takes in what
     // changed there.
     void refresh() const;
+    // Looks at the file as a read does (once per event-loop turn) and takes in what changed there.
+    void lookForChanges() const;
 
     void beginBatch();
     // Ends a batch; the outermost end saves. Returns false when saving failed.
@@ -143,7 +145,6 @@ private:
     class Parser;
 
     static FileStamp stampOf(int descriptor, const QByteArray& path);
-    void lookOncePerTurn() const;
     bool takeInDiskChanges(QString* error) const;
     bool write(QString& error);
     bool keepDamagedCopy(QString& error);

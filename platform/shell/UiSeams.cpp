@@ -1,5 +1,6 @@
 #include "platform/shell/UiSeams.h"
 
+#include "platform/RunContext.h"
 #include "platform/shell/FileDialogFilters.h"
 #include "platform/shell/FileManager.h"
 
@@ -15,34 +16,43 @@
 
 namespace {
 
+// The handlers tests put in place of the real windows, kept by the run context.
+struct Handlers {
+    UiSeams::MessageBoxHandler messageBox;
+    UiSeams::ModalHandler modal;
+    UiSeams::OpenUrlHandler openUrl;
+    UiSeams::FilePropertiesHandler fileProperties;
+    UiSeams::BrowseHandler browse;
+};
+
+Handlers& handlers()
+{
+    return RunContext::current().state<Handlers>();
+}
+
 UiSeams::MessageBoxHandler& messageBoxHandler()
 {
-    static UiSeams::MessageBoxHandler handler;
-    return handler;
+    return handlers().messageBox;
 }
 
 UiSeams::ModalHandler& modalHandler()
 {
-    static UiSeams::ModalHandler handler;
-    return handler;
+    return handlers().modal;
 }
 
 UiSeams::OpenUrlHandler& openUrlHandler()
 {
-    static UiSeams::OpenUrlHandler handler;
-    return handler;
+    return handlers().openUrl;
 }
 
 UiSeams::FilePropertiesHandler& filePropertiesHandler()
 {
-    static UiSeams::FilePropertiesHandler handler;
-    return handler;
+    return handlers().fileProperties;
 }
 
 UiSeams::BrowseHandler& browseHandler()
 {
-    static UiSeams::BrowseHandler handler;
-    return handler;
+    return handlers().browse;
 }
 
 // Windows without an owner would float free of the program and could hide behind it.

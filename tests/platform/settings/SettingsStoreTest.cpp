@@ -436,7 +436,8 @@ TEST_F(SettingsStoreTest, GenerationChangesWhenTheFileChangedAndNotWhenItWasOnly
 
     writeAsAnotherProgram("[s]\na=2\n");
     nextTurn();
-    EXPECT_NE(SettingsStore::generation(), start) << "asking for the number looks at the file";
+    store.lookForChanges();
+    EXPECT_NE(SettingsStore::generation(), start) << "a look that finds a change";
     EXPECT_EQ(store.value(u"s"_s, u"a"_s), u"2"_s);
 }
 

@@ -1,7 +1,7 @@
 #include "tests/support/QStringPrinter.h"
 
 #include "platform/shell/UiSeams.h"
-#include "tests/platform/shell/ActiveWindow.h"
+#include "tests/support/ActiveWindow.h"
 #include "tests/support/ScriptedUi.h"
 
 #include <QAbstractButton>

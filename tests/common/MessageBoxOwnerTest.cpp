@@ -1,9 +1,5 @@
-// The message boxes are compiled into each deliverable with its own title and hidden there; this
-// test program carries its own copy, as a deliverable does.
-#define VARNOOK_APPLICATION_TITLE "Varnook"
-#include "common/MessageBoxes.cpp"
-
-#include "tests/platform/shell/ActiveWindow.h"
+#include "common/MessageBoxes.h"
+#include "tests/support/ActiveWindow.h"
 #include "tests/support/ScriptedUi.h"
 
 #include <gtest/gtest.h>
