@@ -341,11 +341,12 @@ long FileTypeObject::WriteMe(bool writeFull)
 long FileTypeObject::RemoveMe(bool removeFull)
 {
     CommandScope save;
+    // A name that cannot address the type's key removes nothing, its extensions included.
+    if (!isSafeSubkeyPath(InternalName))
+        return save.finish(ERROR_BAD_PATHNAME);
     if (removeFull)
         for (const auto& entry : FileExtensions)
             entry.item->RemoveMe();
     // Actions and handlers live below the type key and go with it.
-    if (!isSafeSubkeyPath(InternalName))
-        return save.finish(ERROR_BAD_PATHNAME);
     return save.finish(RegDeleteTree(HKEY_CLASSES_ROOT, InternalName));
 }

@@ -231,7 +231,10 @@ TEST_F(FileTypeRecord, AnEmptyNameIsNeverWrittenNorRemoved)
     ext->InternalName = QStringLiteral("Clobber");
     EXPECT_EQ(ext->WriteMe(true), kErrCreateKey);
     EXPECT_FALSE(probe::text(QString())); // HKEY_CLASSES_ROOT got no default value
-    EXPECT_EQ(type->RemoveMe(true), ERROR_BAD_PATHNAME);
+    // Refused before anything goes, the extensions it holds included.
+    auto holder = typeWithExtension(QString(), QStringLiteral(".txt"));
+    EXPECT_EQ(holder->RemoveMe(true), ERROR_BAD_PATHNAME);
+    EXPECT_TRUE(probe::keyExists(QStringLiteral(".txt")));
     EXPECT_TRUE(probe::keyExists(QStringLiteral("lonely"))); // nothing else was touched
 }
 
