@@ -4,9 +4,7 @@
 #include "platform/registry/RegKeyHandle.h"
 #include "platform/registry/RegistryApi.h"
 #include "platform/registry/CommandScope.h"
-#include "tests/support/ScriptedUi.h"
-#include "tests/support/TestSettings.h"
-#include "tests/support/WinePrefix.h"
+#include "tests/interop/InteropSupport.h"
 
 #include <QMap>
 #include <QRegularExpression>
@@ -14,6 +12,8 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+using RecordsInterop = WineRegistryTest;
 
 // The text `wine reg query` shows for one value of a key, or nothing.
 QString valueOf(const QStringList& values, const QString& name)
@@ -23,30 +23,6 @@ QString valueOf(const QStringList& values, const QString& name)
             return v.section(u'|', 2);
     return QString();
 }
-
-class RecordsInterop : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!WinePrefix::wineAvailable())
-            GTEST_SKIP() << "Wine is not installed";
-        ASSERT_TRUE(wine.isValid());
-        store = std::make_unique<PrefixStore>(wine.path());
-        QString error;
-        ASSERT_TRUE(store->open(error)) << error.toStdString();
-        Registry::setCurrent(&store->registry());
-    }
-    void TearDown() override
-    {
-        Registry::setCurrent(nullptr);
-        store.reset();
-    }
-
-    TestSettings settings;
-    ScriptedUi ui;
-    WinePrefix wine;
-    std::unique_ptr<PrefixStore> store;
-};
 
 TEST_F(RecordsInterop, EveryFileTypeOfAFreshPrefixLoadsAndMatchesWine)
 {

@@ -1,16 +1,10 @@
 #include "control/records/Definitions.h"
 #include "control/records/FileTypeObject.h"
 #include "control/records/RegistryAccess.h"
-#include "platform/registry/PrefixStore.h"
 #include "platform/registry/RegKeyHandle.h"
 #include "platform/registry/RegistryApi.h"
+#include "tests/interop/InteropSupport.h"
 #include "tests/support/RegistryRecords.h"
-#include "tests/support/ScriptedUi.h"
-#include "tests/support/TestSettings.h"
-#include "tests/support/WinePrefix.h"
-
-#include <QFile>
-#include <QMap>
 
 #include <gtest/gtest.h>
 
@@ -19,27 +13,7 @@
 
 namespace {
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The sections of a registry file by their key path (the key line without its time), and the
-// lines before the first section under an empty path.
-QMap<QByteArray, QByteArray> sections(const QByteArray& file)
-{
-    QMap<QByteArray, QByteArray> out;
-    QByteArray path;
-    for (const QByteArray& line : file.split('\n')) {
-        if (line.startsWith('[')) {
-            const qsizetype end = line.lastIndexOf(']');
-            path = line.left(end + 1);
-        }
-        out[path] += line + '\n';
-    }
-    return out;
-}
+using RecordsUnchangedWriteInterop = WineRegistryTest;
 
 QStringList subkeys(HKEY parent)
 {
@@ -56,30 +30,6 @@ QStringList subkeys(HKEY parent)
     }
     return names;
 }
-
-class RecordsUnchangedWriteInterop : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!WinePrefix::wineAvailable())
-            GTEST_SKIP() << "Wine is not installed";
-        ASSERT_TRUE(wine.isValid());
-        store = std::make_unique<PrefixStore>(wine.path());
-        QString error;
-        ASSERT_TRUE(store->open(error)) << error.toStdString();
-        Registry::setCurrent(&store->registry());
-    }
-    void TearDown() override
-    {
-        Registry::setCurrent(nullptr);
-        store.reset();
-    }
-
-    TestSettings settings;
-    ScriptedUi ui;
-    WinePrefix wine;
-    std::unique_ptr<PrefixStore> store;
-};
 
 TEST_F(RecordsUnchangedWriteInterop, EveryFileTypeWrittenBackUnchangedLeavesWinesFileAndOneChangeIsOneSection)
 {
@@ -118,14 +68,14 @@ TEST_F(RecordsUnchangedWriteInterop, EveryFileTypeWrittenBackUnchangedLeavesWine
     open->Command = QStringLiteral("C:\\windows\\system32\\notepad.exe /p %1");
     ASSERT_EQ(open->WriteMe(), 0) << store->lastError().toStdString();
 
-    const QMap<QByteArray, QByteArray> before = sections(original);
-    const QMap<QByteArray, QByteArray> after = sections(readFile(systemReg));
+    const QMap<QByteArray, QByteArray> before = sectionsOf(original);
+    const QMap<QByteArray, QByteArray> after = sectionsOf(readFile(systemReg));
     ASSERT_EQ(after.keys(), before.keys());
     QList<QByteArray> changed;
     for (auto it = after.begin(); it != after.end(); ++it)
         if (before.value(it.key()) != it.value())
             changed << it.key();
-    EXPECT_EQ(changed, QList<QByteArray>{"[Software\\\\Classes\\\\inifile\\\\shell\\\\open\\\\command]"});
+    EXPECT_EQ(changed, QList<QByteArray>{"[Software\\\\Classes\\\\inifile\\\\shell\\\\open\\\\command"});
 
     EXPECT_EQ(wine.query(QStringLiteral("HKCR\\inifile\\shell\\open\\command")),
               QStringList{QStringLiteral("(Default)|REG_SZ|") + open->Command});

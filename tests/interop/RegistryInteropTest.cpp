@@ -3,7 +3,7 @@
 #include "platform/registry/PrefixStore.h"
 #include "platform/registry/RegistryApi.h"
 #include "platform/registry/CommandScope.h"
-#include "tests/support/WinePrefix.h"
+#include "tests/interop/InteropSupport.h"
 
 #include <QFile>
 #include <QMap>
@@ -11,26 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The sections of a registry file by their key line's path.
-QMap<QByteArray, QByteArray> sectionsOf(const QByteArray& text)
-{
-    QMap<QByteArray, QByteArray> sections;
-    qsizetype start = text.indexOf("\n\n[");
-    while (start >= 0) {
-        const qsizetype next = text.indexOf("\n\n[", start + 1);
-        const QByteArray chunk = text.mid(start + 2, next < 0 ? -1 : next - start - 2);
-        sections.insert(chunk.left(chunk.indexOf("] ")), chunk);
-        start = next;
-    }
-    return sections;
-}
 
 void markEveryKeyChanged(Hive& hive)
 {
