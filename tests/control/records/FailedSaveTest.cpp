@@ -149,6 +149,11 @@ const Operation kOperations[] = {
      kErrRemoveKey, 1},
 };
 
+void PrintTo(const Operation& o, std::ostream* os)
+{
+    *os << o.label;
+}
+
 class FailedSave : public ::testing::TestWithParam<std::tuple<Operation, SaveFailure>> {};
 
 TEST_P(FailedSave, FailsTheOperationAndLeavesTheFileAsItIs)

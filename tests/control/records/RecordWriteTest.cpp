@@ -248,6 +248,11 @@ struct Change {
     QStringList expected;
 };
 
+void PrintTo(const Change& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
 class OneChange : public RecordWrite, public ::testing::WithParamInterface<Change> {};
 
 TEST_P(OneChange, WritesExactlyThatValue)

@@ -246,6 +246,11 @@ struct MergeCase {
     QByteArray expected;    // the file after this process saved
 };
 
+void PrintTo(const MergeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 // How this process comes to hold changes that are not on disk while the other program writes.
 enum class Holding {
     StaleMemory, // it writes after the other program, in a turn in which it had already looked
