@@ -9,7 +9,6 @@
 #include <QFileInfo>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -59,19 +58,6 @@ QString PrefixStore::backupDir() const
     while (name.startsWith(u'_'))
         name.remove(0, 1);
     return xdgStateHome() + QStringLiteral("/Varnook2/backups/") + name;
-}
-
-PrefixStore::FileStamp PrefixStore::stampOf(const QString& path)
-{
-    FileStamp stamp;
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return stamp;
-    stamp.exists = true;
-    stamp.size = st.st_size;
-    stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    stamp.inode = st.st_ino;
-    return stamp;
 }
 
 bool PrefixStore::open(QString& error)
@@ -126,7 +112,7 @@ bool PrefixStore::loadHive(HiveFile& file, const QString& rootPath, bool require
         }
         file.hive = std::make_shared<Hive>(rootPath);
     } else {
-        file.stamp = stampOf(file.writePath);
+        file.stamp = FileStamp::of(file.writePath);
         QFile in(file.writePath);
         if (!in.open(QIODevice::ReadOnly)) {
             error = QStringLiteral("Varnook cannot read %1: %2").arg(file.path, in.errorString());
@@ -241,7 +227,7 @@ bool PrefixStore::saveHive(HiveFile& file, QString& error)
                     .arg(file.fileName);
         return false;
     }
-    if (stampOf(file.writePath) != file.stamp) {
+    if (FileStamp::of(file.writePath) != file.stamp) {
         error = QStringLiteral("%1 was changed by another program after Varnook read it. Varnook did not save, so "
                                "nothing of that program's change is lost; your last change was not saved. Start "
                                "Varnook again to see the registry as it is now.")
@@ -266,7 +252,7 @@ bool PrefixStore::saveHive(HiveFile& file, QString& error)
         return false;
     }
     syncDirectory(QFileInfo(file.writePath).absolutePath());
-    file.stamp = stampOf(file.writePath);
+    file.stamp = FileStamp::of(file.writePath);
     file.hive->setDirty(false);
     return true;
 }

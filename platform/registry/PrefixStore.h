@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileStamp.h"
 #include "platform/registry/Hive.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/WineServerProbe.h"
@@ -58,13 +59,6 @@ public:
     static constexpr int kBackupsKept = 10;
 
 private:
-    struct FileStamp {
-        bool exists = false;
-        qint64 size = 0;
-        qint64 mtimeNs = 0;
-        quint64 inode = 0;
-        bool operator==(const FileStamp&) const = default;
-    };
     struct HiveFile {
         QString fileName;  // "system.reg"
         QString path;      // in the prefix folder
@@ -79,7 +73,6 @@ private:
     bool loadHive(HiveFile& file, const QString& rootPath, bool required, QString& error);
     bool saveHive(HiveFile& file, QString& error);
     bool backup(HiveFile& file, QString& error);
-    static FileStamp stampOf(const QString& path);
     void fail(const QString& message, Report report);
 
     QString m_prefixDir;

@@ -12,7 +12,6 @@
 #include <algorithm>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -208,14 +207,6 @@ QString SettingsStore::problemReport() const
 
 // The stamp of the file at `path` (AT_FDCWD: relative to the working folder), or, for an empty
 // path, of the open file `descriptor`; none when there is no such file or it cannot be looked at.
-SettingsStore::FileStamp SettingsStore::stampOf(int descriptor, const QByteArray& path)
-{
-    struct stat st {};
-    if (::fstatat(descriptor, path.constData(), &st, path.isEmpty() ? AT_EMPTY_PATH : 0) != 0)
-        return {};
-    return {true, st.st_size, qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, st.st_ino};
-}
-
 // A look costs a system call, ten times what a lookup in memory costs, and loading the file types
 // reads values tens of thousands of times in a few turns; so reads look once per event-loop turn.
 // A change made before the event that started the work in hand is always seen.
@@ -247,7 +238,7 @@ void SettingsStore::refresh() const
 // be read: then nothing may replace it.
 bool SettingsStore::takeInDiskChanges(QString* error) const
 {
-    const FileStamp now = stampOf(AT_FDCWD, QFile::encodeName(m_filePath));
+    const FileStamp now = FileStamp::of(m_filePath);
     if (now == m_stamp)
         return true;
     if (!now.exists) {
@@ -260,7 +251,7 @@ bool SettingsStore::takeInDiskChanges(QString* error) const
     FileStamp stamp;
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly)) {
-        stamp = stampOf(file.handle(), {}); // before reading: a write after it is seen next time
+        stamp = FileStamp::ofOpenFile(file.handle()); // before reading: a write after it is seen next time
         bytes = file.readAll();
     }
     if (!file.isOpen() || file.error() != QFileDevice::NoError) {
@@ -430,8 +421,8 @@ bool SettingsStore::write(QString& error)
         if (!out->open(QIODevice::WriteOnly) || out->write(bytes) != bytes.size() || !out->flush())
             return couldNotWrite();
         ::fsync(out->handle()); // now, so that the look below comes just before the rename
-        const FileStamp written = stampOf(out->handle(), {});
-        if (stampOf(AT_FDCWD, QFile::encodeName(m_filePath)) != m_stamp) {
+        const FileStamp written = FileStamp::ofOpenFile(out->handle());
+        if (FileStamp::of(m_filePath) != m_stamp) {
             out->cancelWriting();
             if (attempt < kSaveAttempts)
                 continue;

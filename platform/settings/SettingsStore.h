@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileStamp.h"
+
 #include <QHash>
 #include <QList>
 #include <QPair>
@@ -127,15 +129,6 @@ private:
         QString text;
         bool operator==(const Problem&) const = default;
     };
-    // What tells one version of the file from another without reading it. No stamp, as for a
-    // missing file, differs from every file there is.
-    struct FileStamp {
-        bool exists = false;
-        qint64 size = 0;
-        qint64 mtimeNs = 0;
-        quint64 inode = 0;
-        bool operator==(const FileStamp&) const = default;
-    };
     struct Change {
         QString section;
         QString key;
@@ -144,7 +137,6 @@ private:
 
     class Parser;
 
-    static FileStamp stampOf(int descriptor, const QByteArray& path);
     bool takeInDiskChanges(QString* error) const;
     bool write(QString& error);
     bool keepDamagedCopy(QString& error);
