@@ -35,9 +35,9 @@ void reportBadGroupFlagOnce(int index, const QString& text)
         quint64 generation = 0;
     };
     Reported& reported = RunContext::current().state<Reported>();
-    if (SettingsGeneration() != reported.generation) {
+    if (const quint64 generation = SettingsGeneration(); generation != reported.generation) {
         reported.entries.clear();
-        reported.generation = SettingsGeneration();
+        reported.generation = generation;
     }
     const QString entry = DefinitionFieldKey(index, FIELD_GROUP);
     if (reported.entries.contains(entry + u'=' + text))

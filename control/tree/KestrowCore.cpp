@@ -29,11 +29,6 @@ long itemOperation(const QString& procedure, const QString& doing, const std::sh
     });
 }
 
-[[noreturn]] void missingKey()
-{
-    throw OperationError(kErrMissingKey, QStringLiteral("Invalid procedure call or argument"));
-}
-
 // Whether HKEY_CLASSES_ROOT holds the key; a path that cannot address a key below it is never held.
 bool inRegistry(std::initializer_list<QString> names)
 {
@@ -245,8 +240,7 @@ void KestrowCore::removeMemberNode(const QString& key, int foldersAbove)
 
 long KestrowCore::removeType(const std::shared_ptr<FileTypeObject>& type, bool removeFromReg, bool removeFull)
 {
-    if (!m_fileTypes.contains(type->Key()))
-        missingKey();
+    m_fileTypes.item(type->Key()); // throws 5: a record the model does not hold is not removed
     const long rc = removeFromReg ? type->RemoveMe(removeFull) : 0;
     if (rc != 0 && inRegistry(*type))
         return rc;
@@ -258,8 +252,7 @@ long KestrowCore::removeExtension(const std::shared_ptr<FileExtensionObject>& ex
 {
     const QString key = extension->Key();
     if (extension->HostTypeKey == kNotDefined) {
-        if (!m_orphans.contains(key))
-            missingKey();
+        m_orphans.item(key); // throws 5 when the model does not hold it
         const long rc = removeFromReg ? extension->RemoveMe() : 0;
         if (rc != 0 && inRegistry(*extension))
             return rc;
@@ -269,8 +262,7 @@ long KestrowCore::removeExtension(const std::shared_ptr<FileExtensionObject>& ex
     }
 
     const auto type = m_fileTypes.item(extension->HostTypeKey);
-    if (!type->FileExtensions.contains(key))
-        missingKey();
+    type->FileExtensions.item(key); // throws 5 when the model does not hold it
     const long rc = removeFromReg ? extension->RemoveMe() : 0;
     if (rc != 0 && inRegistry(*extension))
         return rc;
@@ -296,8 +288,7 @@ long KestrowCore::removeShellExtension(const std::shared_ptr<ShellExtensionObjec
     KeyedCollection<ShellExtensionObject>& members = handler->FileExtensionSH
                                                          ? hostExtension(*handler)->ShellExtensions
                                                          : m_fileTypes.item(handler->HostTypeKey)->ShellExtensions;
-    if (!members.contains(key))
-        missingKey();
+    members.item(key); // throws 5 when the model does not hold it
     const long rc = removeFromReg ? handler->RemoveMe(removeFull) : 0;
     if (rc != 0 && inRegistry(*handler))
         return rc;
@@ -311,8 +302,7 @@ long KestrowCore::removeAction(const std::shared_ptr<ActionObject>& action, bool
 {
     const QString key = action->Key();
     const auto type = m_fileTypes.item(action->HostTypeKey);
-    if (!type->Actions.contains(key))
-        missingKey();
+    type->Actions.item(key); // throws 5 when the model does not hold it
     const long rc = removeFromReg ? action->RemoveMe() : 0;
     if (rc != 0 && inRegistry(*action))
         return rc;

@@ -30,31 +30,6 @@ Handlers& handlers()
     return RunContext::current().state<Handlers>();
 }
 
-UiSeams::MessageBoxHandler& messageBoxHandler()
-{
-    return handlers().messageBox;
-}
-
-UiSeams::ModalHandler& modalHandler()
-{
-    return handlers().modal;
-}
-
-UiSeams::OpenUrlHandler& openUrlHandler()
-{
-    return handlers().openUrl;
-}
-
-UiSeams::FilePropertiesHandler& filePropertiesHandler()
-{
-    return handlers().fileProperties;
-}
-
-UiSeams::BrowseHandler& browseHandler()
-{
-    return handlers().browse;
-}
-
 // Windows without an owner would float free of the program and could hide behind it.
 QWidget* ownerOrActiveWindow(QWidget* owner)
 {
@@ -128,60 +103,60 @@ QString browseWithDialog(const FileBrowseRequest& request)
 
 int UiSeams::messageBox(const MessageBoxRequest& request)
 {
-    if (messageBoxHandler())
-        return messageBoxHandler()(request);
+    if (handlers().messageBox)
+        return handlers().messageBox(request);
     return showMessageBox(request);
 }
 
 int UiSeams::execModal(QDialog& dialog)
 {
-    if (modalHandler())
-        return modalHandler()(dialog);
+    if (handlers().modal)
+        return handlers().modal(dialog);
     return dialog.exec();
 }
 
 bool UiSeams::openUrl(const QUrl& url)
 {
-    if (openUrlHandler())
-        return openUrlHandler()(url);
+    if (handlers().openUrl)
+        return handlers().openUrl(url);
     return QDesktopServices::openUrl(url);
 }
 
 bool UiSeams::showFileProperties(const QString& linuxPath, QWidget* owner)
 {
-    if (filePropertiesHandler())
-        return filePropertiesHandler()({linuxPath, owner});
+    if (handlers().fileProperties)
+        return handlers().fileProperties({linuxPath, owner});
     return FileManager().showItem(linuxPath);
 }
 
 QString UiSeams::browseForFile(const FileBrowseRequest& request)
 {
-    if (browseHandler())
-        return browseHandler()(request);
+    if (handlers().browse)
+        return handlers().browse(request);
     return browseWithDialog(request);
 }
 
 UiSeams::MessageBoxHandler UiSeams::setMessageBoxHandler(MessageBoxHandler handler)
 {
-    return std::exchange(messageBoxHandler(), std::move(handler));
+    return std::exchange(handlers().messageBox, std::move(handler));
 }
 
 UiSeams::ModalHandler UiSeams::setModalHandler(ModalHandler handler)
 {
-    return std::exchange(modalHandler(), std::move(handler));
+    return std::exchange(handlers().modal, std::move(handler));
 }
 
 UiSeams::OpenUrlHandler UiSeams::setOpenUrlHandler(OpenUrlHandler handler)
 {
-    return std::exchange(openUrlHandler(), std::move(handler));
+    return std::exchange(handlers().openUrl, std::move(handler));
 }
 
 UiSeams::FilePropertiesHandler UiSeams::setFilePropertiesHandler(FilePropertiesHandler handler)
 {
-    return std::exchange(filePropertiesHandler(), std::move(handler));
+    return std::exchange(handlers().fileProperties, std::move(handler));
 }
 
 UiSeams::BrowseHandler UiSeams::setBrowseHandler(BrowseHandler handler)
 {
-    return std::exchange(browseHandler(), std::move(handler));
+    return std::exchange(handlers().browse, std::move(handler));
 }
