@@ -1,3 +1,4 @@
+#include "app/shell/CommandLine.h"
 #include "app/shell/Startup.h"
 #include "app/shell/frmMain.h"
 #include "control/tree/IconList.h"
@@ -6,11 +7,25 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <cstdio>
+
 int main(int argc, char* argv[])
 {
+    // Read before the application object: --help and --version need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine options = CommandLine::parse(arguments);
+    if (options.action != CommandLine::Action::Run) {
+        std::FILE* out = options.action == CommandLine::Action::Fail ? stderr : stdout;
+        std::fputs(options.text.toLocal8Bit().constData(), out);
+        return options.action == CommandLine::Action::Fail ? 2 : 0;
+    }
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varnook2"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/varnook.svg")));
+
     // Only the main window's closing ends the program, whatever other windows are open.
     QApplication::setQuitOnLastWindowClosed(false);
     // Registry, settings, seams and caches of this run: made after the application object, so
@@ -19,7 +34,7 @@ int main(int argc, char* argv[])
 
     ReportSettingsProblems();
     LoadStartupSettings();
-    context.setPrefix(OpenPrefixRegistry());
+    context.setPrefix(OpenPrefixRegistry(options.environment(QProcessEnvironment::systemEnvironment()), options.readOnly));
     if (!context.prefix())
         return 1;
 

@@ -97,7 +97,7 @@ void ReportSettingsProblems()
     store.setSaveFailureHandler(showWarning);
 }
 
-std::unique_ptr<PrefixStore> OpenPrefixRegistry(const QProcessEnvironment& environment)
+std::unique_ptr<PrefixStore> OpenPrefixRegistry(const QProcessEnvironment& environment, bool readOnly)
 {
     const PrefixLocator::Choice choice = PrefixLocator::choose(environment);
     QString error;
@@ -106,12 +106,13 @@ std::unique_ptr<PrefixStore> OpenPrefixRegistry(const QProcessEnvironment& envir
         return nullptr;
     }
     auto store = std::make_unique<PrefixStore>(choice.path);
+    store->setReadOnlyRequested(readOnly);
     if (!store->open(error)) {
         showFailure(error);
         return nullptr;
     }
     Registry::setCurrent(&store->registry());
-    if (store->isReadOnly())
+    if (store->isReadOnly() && !readOnly)
         ShowInfo(store->readOnlyReason());
     store->setSaveFailureHandler(showWarning);
     return store;

@@ -40,6 +40,7 @@ void ReportSettingsProblems();
 // Opens the registry of the prefix to edit ($WINEPREFIX, ~/.wine or Varnook's own, created on
 // first use) and makes it the current registry. Tells the user when it is read-only, and from now
 // on about every save that fails. Returns null, after telling the user why, when it cannot be
-// opened. The store must outlive every use of the registry.
+// opened. The store must outlive every use of the registry. A registry opened `readOnly` on
+// request is shown without a word; the status bar says so.
 std::unique_ptr<PrefixStore> OpenPrefixRegistry(
-    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(), bool readOnly = false);

@@ -1,9 +1,13 @@
 #include "app/shell/frmMain.h"
 
+#include "app/dialogs/frmAssoc.h"
+#include "app/shell/ItemCommands.h"
 #include "app/shell/StartupFlags.h"
 #include "app/shell/UnsavedChanges.h"
 #include "app/shell/frmOptions.h"
+#include "common/HelpTopic.h"
 #include "common/MessageBoxes.h"
+#include "control/records/Definitions.h"
 #include "control/records/ErrorNumbers.h"
 #include "control/tree/Kestrow.h"
 #include "platform/registry/PrefixStore.h"
@@ -21,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -77,7 +82,19 @@ frmMain::frmMain(QWidget* parent)
     connect(mnuFileLoad, &QAction::triggered, this, &frmMain::mnuFileLoad_Click);
     connect(mnuFileClose, &QAction::triggered, this, &frmMain::mnuFileClose_Click);
     connect(mnuToolsOptions, &QAction::triggered, this, &frmMain::mnuToolsOptions_Click);
+    connect(mnuHelpContents, &QAction::triggered, this, &frmMain::mnuHelpContents_Click);
+    connect(mnuKestrowRefresh, &QAction::triggered, this, &frmMain::mnuKestrowRefresh_Click);
+    connect(mnuKestrowRemove, &QAction::triggered, this, &frmMain::btnRemove_Click);
+    connect(mnuKestrowAssociateExt, &QAction::triggered, this, &frmMain::mnuKestrowAssociateExt_Click);
+    connect(mnuKestrowAddTo, &QAction::triggered, this, &frmMain::mnuKestrowAddTo_Click);
+    connect(mnuToolsApprovedManager, &QAction::triggered, kestrowMain, &Kestrow::ShowApprovedManager);
+    connect(mnuToolsMimeTypes, &QAction::triggered, kestrowMain, &Kestrow::ShowMimeTypes);
+    connect(mnuToolsClsidTool, &QAction::triggered, kestrowMain, [this] { kestrowMain->ShowClsidTool(); });
+    connect(btnRemove, &QPushButton::clicked, this, &frmMain::btnRemove_Click);
     connect(btnClose, &QPushButton::clicked, this, &frmMain::btnClose_Click);
+    connect(kestrowMain, &Kestrow::NodeClick, this, &frmMain::kestrowMain_NodeClick);
+    connect(kestrowMain, &Kestrow::MouseDown, this, &frmMain::kestrowMain_MouseDown);
+    connect(&m_links, &LinkLook::clicked, this, &frmMain::ClickExecLabel);
 
     QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -144,6 +161,8 @@ QGroupBox* frmMain::createInfoFrame()
     const std::pair<QLabel*, QLineEdit*> rows[] = {{lblInfo1, txtInfo1}, {lblInfo2, txtInfo2}, {lblInfo3, txtInfo3}};
     for (const auto& [label, value] : rows) {
         value->setReadOnly(true);
+        label->setBuddy(value);
+        m_links.watch(label);
         label->hide();
         value->hide();
         layout->addWidget(label, row++, 0);
@@ -155,6 +174,8 @@ QGroupBox* frmMain::createInfoFrame()
     txtInfo0 = named(new QPlainTextEdit(QStringLiteral("Click on an item to view information about it."), frameInfo),
                      "txtInfo0");
     txtInfo0->setReadOnly(true);
+    txtInfo0->setAccessibleName(QStringLiteral("Information"));
+    txtInfo0->setTabChangesFocus(true);
     layout->addWidget(txtInfo0, 0, 0, row + 1, 1);
     return frameInfo;
 }
@@ -226,6 +247,8 @@ void frmMain::Form_Load()
     show();
     if (StartupFlags::current().LoadOnStartup)
         LoadFileTypes();
+    else
+        updateActions();
 }
 
 void frmMain::LoadFileTypes()
@@ -239,8 +262,126 @@ void frmMain::LoadFileTypes()
                   rc);
     setEnabled(true);
     mnuFileLoad->setText(QStringLiteral("Reload File Types"));
-    if (std::exchange(m_closeAfterLoad, false))
+    if (std::exchange(m_closeAfterLoad, false)) {
         close();
+        return;
+    }
+    // The load selected a node of its own (or none): the panel follows it, as after a click.
+    updateActions();
+}
+
+void frmMain::updateActions()
+{
+    const SelectionView view = SelectionView::of(kestrowMain->core(), kestrowMain->SelectedNode());
+    showPanel(view);
+    showCommands(view);
+}
+
+void frmMain::showPanel(const SelectionView& view)
+{
+    frameInfo->setTitle(view.frameCaption);
+    txtInfo0->setPlainText(view.description);
+    txtInfo0->setVisible(view.showDescription);
+    const std::array<std::pair<QLabel*, QLineEdit*>, 3> rows{{{lblInfo1, txtInfo1}, {lblInfo2, txtInfo2}, {lblInfo3, txtInfo3}}};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const auto& [label, value] = rows[i];
+        const SelectionView::Row& row = view.rows[i];
+        label->setText(row.caption);
+        value->setText(row.value);
+        value->setCursorPosition(0);
+        // A screen reader names the box after its row, as a sighted user reads it.
+        value->setAccessibleName(QString(row.caption).remove(u':'));
+        if (row.link)
+            LinkLook::SetLabelStyle(label, row.toolTip);
+        else
+            LinkLook::ResetLabelStyle(label);
+        label->setVisible(!view.showDescription);
+        value->setVisible(!view.showDescription);
+    }
+}
+
+void frmMain::showCommands(const SelectionView& view)
+{
+    btnAdd->setEnabled(view.canAdd);
+    btnEdit->setEnabled(view.canEdit);
+    btnRemove->setEnabled(view.canRemove);
+    mnuKestrowAdd->setEnabled(view.canAdd);
+    mnuKestrowEdit->setEnabled(view.canEdit);
+    mnuKestrowRemove->setEnabled(view.canRemove);
+    mnuKestrowFind->setEnabled(view.canFind);
+    mnuKestrowRefresh->setEnabled(view.canRefresh);
+    mnuKestrowAssociateExt->setEnabled(view.canAssociate);
+    mnuKestrowAssociateExt->setVisible(view.canAssociate);
+    mnuKestrowAddTo->setEnabled(view.canAddTo);
+    mnuKestrowAddTo->setVisible(view.canAddTo);
+    mnuKestrowSep3->setVisible(view.canAssociate || view.canAddTo);
+}
+
+void frmMain::kestrowMain_NodeClick(KestrowNode* node)
+{
+    const SelectionView view = SelectionView::of(kestrowMain->core(), node);
+    // The rows show the type as it was clicked; the refresh updates only its node.
+    showPanel(view);
+    if (view.kind == ITEM_FILETYPE && StartupFlags::current().RefreshOnSelect)
+        ItemCommands(kestrowMain->core()).Refresh(view.item);
+    showCommands(SelectionView::of(kestrowMain->core(), kestrowMain->SelectedNode()));
+}
+
+void frmMain::kestrowMain_MouseDown(qint16 button, qint16 /*shift*/, float x, float y)
+{
+    if (button == 2)
+        mnuKestrow->popup(kestrowMain->tvwData()->viewport()->mapToGlobal(QPoint(int(x), int(y))));
+}
+
+void frmMain::ClickExecLabel(QLabel* label)
+{
+    QLineEdit* value = label == lblInfo1 ? txtInfo1 : label == lblInfo2 ? txtInfo2 : label == lblInfo3 ? txtInfo3 : nullptr;
+    if (!value || !LinkLook::isLink(label))
+        return;
+    if (label->text() == QStringLiteral("CLSID:"))
+        kestrowMain->ShowClsidTool(value->text());
+    else
+        UiSeams::showFileProperties(value->text(), this); // PROPS
+}
+
+QString frmMain::chooseFileType(qint16 kind)
+{
+    frmAssoc chooser(kestrowMain->core(), this);
+    chooser.SetMessage(kind);
+    return UiSeams::execModal(chooser) == int(kResultAccepted) ? chooser.GetSelectedTypeKey() : QString();
+}
+
+void frmMain::btnRemove_Click()
+{
+    // The selection decides, whatever state a button was left in.
+    ItemCommands(kestrowMain->core()).Remove(kestrowMain->GetSelectedItem());
+    updateActions();
+}
+
+void frmMain::mnuKestrowRefresh_Click()
+{
+    ItemCommands(kestrowMain->core()).Refresh(kestrowMain->GetSelectedItem());
+    updateActions();
+}
+
+void frmMain::mnuKestrowAssociateExt_Click()
+{
+    const auto item = kestrowMain->GetSelectedItem();
+    if (!item || item->ItemType() != ITEM_FILEEXTENSION)
+        return;
+    if (const QString typeKey = chooseFileType(ITEM_FILEEXTENSION); !typeKey.isEmpty())
+        ItemCommands(kestrowMain->core()).Associate(item, typeKey);
+    updateActions();
+}
+
+void frmMain::mnuKestrowAddTo_Click()
+{
+    const auto item = kestrowMain->GetSelectedItem();
+    if (!SelectionView::of(kestrowMain->core(), kestrowMain->SelectedNode()).canAddTo)
+        return;
+    if (const QString typeKey = chooseFileType(item->ItemType()); !typeKey.isEmpty())
+        ItemCommands(kestrowMain->core()).AddTo(item, typeKey);
+    updateActions();
 }
 
 void frmMain::mnuFileLoad_Click()
@@ -257,6 +398,11 @@ void frmMain::mnuToolsOptions_Click()
 {
     frmOptions dialog(this);
     UiSeams::execModal(dialog);
+}
+
+void frmMain::mnuHelpContents_Click()
+{
+    OpenHelpTopic(this, QStringLiteral("index.html"));
 }
 
 void frmMain::btnClose_Click()

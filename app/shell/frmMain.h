@@ -1,8 +1,14 @@
 #pragma once
 
+#include "app/shell/SelectionView.h"
+#include "common/LinkLook.h"
+
 #include <QMainWindow>
 
+#include <memory>
+
 class Kestrow;
+class KestrowNode;
 class PrefixStore;
 class QAction;
 class QGroupBox;
@@ -33,6 +39,10 @@ public:
     // the user's Cancel is reported.
     void LoadFileTypes();
 
+    // Derives the panel, the buttons and the menus from the node actually selected: after every
+    // click, load, command and Find match.
+    void updateActions();
+
     Kestrow* tree() const { return kestrowMain; }
     // Whether the window has closed, which ends the program.
     bool isUnloaded() const { return m_unloaded; }
@@ -54,7 +64,22 @@ private:
     void mnuFileLoad_Click();
     void mnuFileClose_Click();
     void mnuToolsOptions_Click();
+    void mnuHelpContents_Click();
+    void mnuKestrowRefresh_Click();
+    void mnuKestrowAssociateExt_Click();
+    void mnuKestrowAddTo_Click();
+    void btnRemove_Click();
     void btnClose_Click();
+    void kestrowMain_NodeClick(KestrowNode* node);
+    void kestrowMain_MouseDown(qint16 button, qint16 shift, float x, float y);
+
+    // Shows the panel of a selection: its description, or its three rows with their looks.
+    void showPanel(const SelectionView& view);
+    void showCommands(const SelectionView& view);
+    // Runs the chooser of a file type for an item of `kind`; empty when cancelled.
+    QString chooseFileType(qint16 kind);
+    // Acts on a click on a row caption that is a link.
+    void ClickExecLabel(QLabel* label);
 
     QGroupBox* frameTypes = nullptr;
     Kestrow* kestrowMain = nullptr;
@@ -72,6 +97,7 @@ private:
     QPushButton* btnClose = nullptr;
     QLabel* lblPrefix = nullptr;
 
+    LinkLook m_links;
     PrefixStore* m_prefix = nullptr;
     bool m_closeAfterLoad = false;
     bool m_unloaded = false;

@@ -84,9 +84,9 @@ bool PrefixStore::open(QString& error)
     if (!loadHive(m_files[0], kMachineRoot, true, error) || !loadHive(m_files[1], kUserRoot, false, error))
         return false;
 
-    const bool serverRunning = !m_serverReason.isEmpty();
-    m_registry.mountMachine(m_files[0].hive, m_files[0].readOnly || serverRunning);
-    m_registry.mountUser(m_files[1].hive, m_files[1].readOnly || serverRunning);
+    const bool noWrites = !m_serverReason.isEmpty() || m_readOnlyRequested;
+    m_registry.mountMachine(m_files[0].hive, m_files[0].readOnly || noWrites);
+    m_registry.mountUser(m_files[1].hive, m_files[1].readOnly || noWrites);
     return true;
 }
 
@@ -159,7 +159,7 @@ bool PrefixStore::loadHive(HiveFile& file, const QString& rootPath, bool require
 
 bool PrefixStore::isReadOnly() const
 {
-    if (!m_serverReason.isEmpty())
+    if (m_readOnlyRequested || !m_serverReason.isEmpty())
         return true;
     for (const HiveFile& file : m_files)
         if (file.readOnly)
@@ -170,6 +170,9 @@ bool PrefixStore::isReadOnly() const
 QString PrefixStore::readOnlyReason() const
 {
     QStringList reasons;
+    if (m_readOnlyRequested)
+        reasons << QStringLiteral("Varnook was started read-only: it shows the registry of %1 and changes nothing.")
+                       .arg(m_prefixDir);
     if (!m_serverReason.isEmpty())
         reasons << m_serverReason;
     for (const HiveFile& file : m_files)

@@ -25,6 +25,10 @@ public:
     PrefixStore(const PrefixStore&) = delete;
     PrefixStore& operator=(const PrefixStore&) = delete;
 
+    // Whether the user asked for a registry that is only read; set before open().
+    void setReadOnlyRequested(bool requested) { m_readOnlyRequested = requested; }
+    bool isReadOnlyRequested() const { return m_readOnlyRequested; }
+
     // Loads the hives. Returns false, with `error` set, when the prefix cannot be used at all.
     bool open(QString& error);
 
@@ -79,6 +83,7 @@ private:
     Registry m_registry;
     std::vector<HiveFile> m_files;
     QString m_serverReason;
+    bool m_readOnlyRequested = false;
     QString m_lastError;
     QString m_backupDir;
     std::function<void(const QString&)> m_onSaveFailure;

@@ -4,7 +4,7 @@
 #include "control/tree/ProgressBox.h"
 #include "control/tree/frmSplash.h"
 #include "platform/registry/RegistryApi.h"
-#include "tests/control/tree/KestrowFixture.h"
+#include "tests/support/KestrowFixture.h"
 
 #include <QPushButton>
 #include <QTimer>

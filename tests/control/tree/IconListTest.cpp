@@ -1,7 +1,7 @@
 #include "control/tree/IconList.h"
 #include "control/tree/ImageList.h"
 #include "platform/icons/StandInIconLibrary.h"
-#include "tests/control/tree/KestrowFixture.h"
+#include "tests/support/KestrowFixture.h"
 
 #include <QLabel>
 #include <QListWidget>

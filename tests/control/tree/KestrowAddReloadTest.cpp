@@ -1,6 +1,6 @@
 #include "control/records/ErrorNumbers.h"
 #include "control/tree/TreeLayout.h"
-#include "tests/control/tree/KestrowFixture.h"
+#include "tests/support/KestrowFixture.h"
 #include "tests/control/tree/NewRecords.h"
 #include "tests/support/TestNames.h"
 

@@ -1,5 +1,5 @@
 #include "control/records/ErrorNumbers.h"
-#include "tests/control/tree/KestrowFixture.h"
+#include "tests/support/KestrowFixture.h"
 #include "tests/control/tree/NewRecords.h"
 #include "tests/support/FullDiskFile.h"
 #include "tests/support/RegistryProbe.h"

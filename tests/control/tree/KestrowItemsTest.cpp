@@ -1,7 +1,7 @@
 #include "control/records/Definitions.h"
 #include "control/records/ErrorNumbers.h"
 #include "control/tree/IconList.h"
-#include "tests/control/tree/KestrowFixture.h"
+#include "tests/support/KestrowFixture.h"
 #include "tests/control/tree/NewRecords.h"
 #include "tests/support/RegistryProbe.h"
 #include "tests/support/TestNames.h"

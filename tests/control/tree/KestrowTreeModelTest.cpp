@@ -2,7 +2,7 @@
 #include "control/records/OperationError.h"
 #include "control/tree/ImageList.h"
 #include "control/tree/KestrowTree.h"
-#include "tests/control/tree/ModelChecker.h"
+#include "tests/support/ModelChecker.h"
 #include "tests/support/QStringPrinter.h"
 
 #include <QPersistentModelIndex>

@@ -1,5 +1,5 @@
 #include "control/records/Definitions.h"
-#include "tests/control/tree/KestrowFixture.h"
+#include "tests/support/KestrowFixture.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "control/tree/Kestrow.h"
-#include "tests/control/tree/ModelChecker.h"
+#include "tests/support/ModelChecker.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TestPrefix.h"
 #include "tests/support/TestSettings.h"

@@ -1,4 +1,4 @@
-#include "tests/control/tree/KestrowFixture.h"
+#include "tests/support/KestrowFixture.h"
 
 #include "control/tree/IconList.h"
 #include "tests/support/TestIconData.h"
