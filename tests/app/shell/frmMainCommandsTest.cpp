@@ -1,0 +1,190 @@
+#include "app/dialogs/frmAssoc.h"
+#include "app/shell/frmMain.h"
+#include "control/records/Definitions.h"
+#include "control/tree/Kestrow.h"
+#include "tests/app/shell/ShellTestSupport.h"
+#include "tests/support/KestrowFixture.h"
+#include "tests/support/RegistryProbe.h"
+#include "tests/support/ScriptedUi.h"
+#include "tests/support/TestPrefix.h"
+#include "tests/support/TestSettings.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The main window on the control's sample classes, with the all-files type "*", loaded.
+class MainWindowCommands : public ::testing::Test {
+protected:
+    MainWindowCommands()
+    {
+        setFlags(u"LoadOnStartup LoadFull RefreshOnSelect"_s);
+        m_prefix.open();
+        m_window.setPrefix(&m_prefix.store());
+        m_window.Form_Load();
+    }
+
+    template <typename T>
+    T* child(const char* name)
+    {
+        auto* found = m_window.findChild<T*>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    // Clicks a node as a user does: shown, then pressed with the mouse.
+    void click(const QString& key, Qt::MouseButton button = Qt::LeftButton)
+    {
+        Kestrow& control = *m_window.tree();
+        KestrowNode* n = control.GetNodeFromKey(key);
+        ASSERT_NE(n, nullptr) << key.toStdString();
+        control.SelectNode(n);
+        QTreeView* view = control.tvwData();
+        const QRect rect = view->visualRect(view->currentIndex());
+        ASSERT_TRUE(rect.isValid());
+        QTest::mouseClick(view->viewport(), button, Qt::NoModifier, rect.center());
+    }
+
+    // "caption | row: value | ..." as the panel shows it now; links in brackets.
+    QString panel()
+    {
+        QStringList parts{child<QGroupBox>("frameInfo")->title()};
+        if (!child<QPlainTextEdit>("txtInfo0")->isHidden())
+            return parts.join(QString()) + u" | "_s + child<QPlainTextEdit>("txtInfo0")->toPlainText();
+        const std::pair<const char*, const char*> rows[] = {
+            {"lblInfo1", "txtInfo1"}, {"lblInfo2", "txtInfo2"}, {"lblInfo3", "txtInfo3"}};
+        for (const auto& [labelName, valueName] : rows) {
+            const QLabel* label = child<QLabel>(labelName);
+            const QString caption = label->font().underline() ? u'[' + label->text() + u']' : label->text();
+            parts << caption + u' ' + child<QLineEdit>(valueName)->text();
+        }
+        return parts.join(u" | "_s);
+    }
+
+    TestSettings m_settings;
+    TestPrefix m_prefix{KestrowFixture::sampleSections() + KestrowFixture::classes({{"*"}})};
+    ScriptedUi m_ui;
+    frmMain m_window;
+};
+
+TEST_F(MainWindowCommands, AClickShowsTheItemAndTheCommandsThatFitIt)
+{
+    click(u"ac__.open.txtfile"_s);
+    EXPECT_EQ(panel(), u"'Open' Action | [Command:] notepad.exe %1 | Action Key: open | Uses DDE: False"_s);
+    EXPECT_TRUE(child<QPushButton>("btnRemove")->isEnabled());
+    EXPECT_TRUE(child<QAction>("mnuKestrowAddTo")->isVisible());
+    EXPECT_FALSE(child<QAction>("mnuKestrowAssociateExt")->isVisible());
+    EXPECT_EQ(child<QLineEdit>("txtInfo1")->accessibleName(), u"Command"_s);
+
+    click(u"ftaf.ft__.txtfile"_s);
+    EXPECT_EQ(panel(), u"Actions Key | This key lists all the actions for 'Text Document'."_s);
+    EXPECT_FALSE(child<QPushButton>("btnRemove")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>("btnEdit")->isEnabled());
+    EXPECT_FALSE(child<QAction>("mnuKestrowAddTo")->isVisible());
+}
+
+TEST_F(MainWindowCommands, AReloadMovesTheButtonsWithTheSelection)
+{
+    click(u"fe__..txt"_s);
+    ASSERT_TRUE(child<QPushButton>("btnRemove")->isEnabled());
+    child<QAction>("mnuFileLoad")->trigger();
+
+    // The reload selected the all-files type, which is special: nothing may remove it.
+    ASSERT_EQ(m_window.tree()->SelectedNode()->key(), u"ft__.*"_s);
+    EXPECT_FALSE(child<QPushButton>("btnRemove")->isEnabled());
+    EXPECT_FALSE(child<QAction>("mnuKestrowRemove")->isEnabled());
+    EXPECT_FALSE(child<QAction>("mnuKestrowAssociateExt")->isVisible());
+    EXPECT_TRUE(panel().startsWith(u" All Files | Internal Name: *"_s)) << panel().toStdString();
+    child<QPushButton>("btnRemove")->click();
+    child<QAction>("mnuKestrowRemove")->trigger();
+    EXPECT_TRUE(m_ui.boxes().empty());
+    EXPECT_TRUE(probe::keyExists(u"*"_s));
+}
+
+TEST_F(MainWindowCommands, RemoveAsksAndTheSelectionMovesOn)
+{
+    click(u"ac__.print.txtfile"_s);
+    m_ui.answer(vbYes);
+    child<QPushButton>("btnRemove")->click();
+    ASSERT_EQ(m_ui.boxes().size(), 1u);
+    EXPECT_EQ(m_ui.boxes()[0].text, u"Are you sure you want to remove this action?"_s);
+    EXPECT_FALSE(probe::keyExists(u"txtfile\\shell\\print"_s));
+    EXPECT_EQ(m_window.tree()->GetNodeFromKey(u"ac__.print.txtfile"_s), nullptr);
+    // The panel and buttons show what is selected now, not the removed action.
+    EXPECT_FALSE(panel().contains(u"print"_s)) << panel().toStdString();
+}
+
+TEST_F(MainWindowCommands, AssociateWithChoosesTheTypeInTheChooser)
+{
+    click(u"fe__..log"_s);
+    ASSERT_TRUE(child<QAction>("mnuKestrowAssociateExt")->isVisible());
+    QStringList listed;
+    m_ui.onModal = [&](QDialog& dialog) {
+        EXPECT_NE(qobject_cast<frmAssoc*>(&dialog), nullptr);
+        EXPECT_EQ(dialog.parentWidget(), &m_window);
+        EXPECT_EQ(dialog.findChild<QLabel*>(u"lblMesg"_s)->text(),
+                  u"Select the file type you want to associate this file extension with:"_s);
+        auto* list = dialog.findChild<QTreeWidget*>(u"lstTypes"_s);
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            listed << list->topLevelItem(i)->text(1);
+        list->setCurrentItem(list->findItems(u"Doc File"_s, Qt::MatchExactly).value(0));
+        dialog.findChild<QPushButton*>(u"btnOK"_s)->click();
+        return dialog.result();
+    };
+    child<QAction>("mnuKestrowAssociateExt")->trigger();
+    EXPECT_EQ(listed, (QStringList{u"docfile"_s, u"txtfile"_s})) << "special types are not offered";
+    EXPECT_EQ(probe::text(u".log"_s), u"docfile"_s);
+    EXPECT_EQ(m_window.tree()->GetNodeFromKey(u"fe__..log"_s)->parent()->key(), u"ftef.ft__.docfile"_s);
+
+    // Cancelled: nothing changes.
+    m_ui.onModal = [](QDialog& dialog) {
+        dialog.reject();
+        return dialog.result();
+    };
+    click(u"fe__..log"_s);
+    child<QAction>("mnuKestrowAssociateExt")->trigger();
+    EXPECT_EQ(probe::text(u".log"_s), u"docfile"_s);
+}
+
+TEST_F(MainWindowCommands, RowLinksOpenTheFilePropertiesOrTheClsid)
+{
+    click(u"ac__.open.txtfile"_s);
+    QTest::mouseClick(child<QLabel>("lblInfo1"), Qt::LeftButton);
+    ASSERT_EQ(m_ui.propertiesRequests().size(), 1u);
+    EXPECT_EQ(m_ui.propertiesRequests()[0].owner, &m_window);
+
+    // Plain rows do nothing.
+    QTest::mouseClick(child<QLabel>("lblInfo2"), Qt::LeftButton);
+    EXPECT_EQ(m_ui.propertiesRequests().size(), 1u);
+}
+
+TEST_F(MainWindowCommands, TheRightButtonPopsUpTheActionsMenuWhereItWasPressed)
+{
+    click(u"ft__.txtfile"_s, Qt::RightButton);
+    auto* menu = child<QMenu>("mnuKestrow");
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_TRUE(child<QAction>("mnuKestrowRefresh")->isEnabled()) << "the pressed node was selected first";
+    menu->hide();
+}
+
+TEST_F(MainWindowCommands, HelpContentsNamesTheMissingPage)
+{
+    child<QAction>("mnuHelpContents")->trigger();
+    ASSERT_EQ(m_ui.boxes().size(), 1u);
+    EXPECT_EQ(m_ui.boxes()[0].title, u"Error - 2"_s);
+    EXPECT_TRUE(m_ui.boxes()[0].text.startsWith(u"Error opening help file 'index.html'."_s));
+}
+
+} // namespace
