@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -43,7 +44,9 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     }
     if (parser.isSet(help)) {
         result.action = Action::ShowHelp;
-        result.text = parser.helpText();
+        // Read before the application exists, the parser does not know the program's name.
+        result.text = parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                QFileInfo(arguments.value(0)).fileName());
         return result;
     }
     if (parser.isSet(version)) {

@@ -14,6 +14,7 @@
 #include "platform/shell/UiSeams.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -95,6 +96,7 @@ frmMain::frmMain(QWidget* parent)
     connect(kestrowMain, &Kestrow::NodeClick, this, &frmMain::kestrowMain_NodeClick);
     connect(kestrowMain, &Kestrow::MouseDown, this, &frmMain::kestrowMain_MouseDown);
     connect(&m_links, &LinkLook::clicked, this, &frmMain::ClickExecLabel);
+    kestrowMain->tvwData()->viewport()->installEventFilter(this);
 
     QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -141,14 +143,17 @@ QGroupBox* frmMain::createTypesFrame()
     layout->setContentsMargins(0, 0, 0, 0);
     kestrowMain = named(new Kestrow(frameTypes), "kestrowMain");
     layout->addWidget(kestrowMain);
-    frameTypes->setMinimumSize(fontMetrics().averageCharWidth() * 72, fontMetrics().height() * 32);
+    // At least 25 rows of the tree, whatever the font.
+    const QFontMetrics metrics = kestrowMain->tvwData()->fontMetrics();
+    frameTypes->setMinimumSize(metrics.averageCharWidth() * 64, (qMax(metrics.height(), 16) + 4) * 27);
     return frameTypes;
 }
 
 QGroupBox* frmMain::createInfoFrame()
 {
     frameInfo = named(new QGroupBox(QStringLiteral("Information"), this), "frameInfo");
-    frameInfo->setFixedWidth(fontMetrics().averageCharWidth() * 44);
+    // Wide enough for a typical command line ("C:\Program Files\...\app.exe" "%1").
+    frameInfo->setFixedWidth(fontMetrics().averageCharWidth() * 60);
     auto* layout = new QGridLayout(frameInfo);
 
     lblInfo1 = named(new QLabel(frameInfo), "lblInfo1");
@@ -242,6 +247,19 @@ void frmMain::keyPressEvent(QKeyEvent* event)
     QMainWindow::keyPressEvent(event);
 }
 
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // The menu key and Shift+F10 open the pop-up menu too, at the selected node; the right mouse
+    // button opens it through MouseDown.
+    if (event->type() == QEvent::ContextMenu && static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        QTreeView* view = kestrowMain->tvwData();
+        const QRect current = view->visualRect(view->currentIndex());
+        mnuKestrow->popup(view->viewport()->mapToGlobal(current.isValid() ? current.center() : QPoint()));
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void frmMain::Form_Load()
 {
     show();
@@ -289,6 +307,7 @@ void frmMain::showPanel(const SelectionView& view)
         label->setText(row.caption);
         value->setText(row.value);
         value->setCursorPosition(0);
+        value->setToolTip(row.value); // the whole text, where the box is too narrow
         // A screen reader names the box after its row, as a sighted user reads it.
         value->setAccessibleName(QString(row.caption).remove(u':'));
         if (row.link)
