@@ -8,6 +8,7 @@
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TestPrefix.h"
 #include "tests/support/TestSettings.h"
+#include "tests/support/TreeClicks.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -16,7 +17,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeView>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -44,18 +44,7 @@ protected:
         return found;
     }
 
-    // Clicks a node as a user does: shown, then pressed with the mouse.
-    void click(const QString& key, Qt::MouseButton button = Qt::LeftButton)
-    {
-        Kestrow& control = *m_window.tree();
-        KestrowNode* n = control.GetNodeFromKey(key);
-        ASSERT_NE(n, nullptr) << key.toStdString();
-        control.SelectNode(n);
-        QTreeView* view = control.tvwData();
-        const QRect rect = view->visualRect(view->currentIndex());
-        ASSERT_TRUE(rect.isValid());
-        QTest::mouseClick(view->viewport(), button, Qt::NoModifier, rect.center());
-    }
+    void click(const QString& key, Qt::MouseButton button = Qt::LeftButton) { ClickNode(*m_window.tree(), key, button); }
 
     // "caption | row: value | ..." as the panel shows it now; links in brackets.
     QString panel()
