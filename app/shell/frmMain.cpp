@@ -142,6 +142,7 @@ QGroupBox* frmMain::createTypesFrame()
     auto* layout = new QVBoxLayout(frameTypes);
     layout->setContentsMargins(0, 0, 0, 0);
     kestrowMain = named(new Kestrow(frameTypes), "kestrowMain");
+    kestrowMain->tvwData()->setAccessibleName(QStringLiteral("File Types"));
     layout->addWidget(kestrowMain);
     // At least 25 rows of the tree, whatever the font.
     const QFontMetrics metrics = kestrowMain->tvwData()->fontMetrics();
