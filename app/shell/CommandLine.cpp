@@ -44,9 +44,11 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     }
     if (parser.isSet(help)) {
         result.action = Action::ShowHelp;
-        // Read before the application exists, the parser does not know the program's name.
-        result.text = parser.helpText().replace(QStringLiteral("<executable_name>"),
-                                                QFileInfo(arguments.value(0)).fileName());
+        // The usage line names the program as it was called, without its folder.
+        result.text = parser.helpText();
+        const qsizetype options = result.text.indexOf(QStringLiteral(" [options]"));
+        if (result.text.startsWith(QStringLiteral("Usage: ")) && options > 0)
+            result.text.replace(7, options - 7, QFileInfo(arguments.value(0)).fileName());
         return result;
     }
     if (parser.isSet(version)) {

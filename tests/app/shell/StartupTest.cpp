@@ -138,14 +138,14 @@ TEST_F(StartupTest, SettingsProblemsAreShownOnceAndFailedSavesEachTime)
 
 class OpenRegistryTest : public ::testing::Test {
 protected:
-    std::unique_ptr<PrefixStore> openWith(const QString& winePrefix = QString()) const
+    std::unique_ptr<PrefixStore> openWith(const QString& winePrefix = QString(), bool readOnly = false) const
     {
         QProcessEnvironment env;
         env.insert(QStringLiteral("HOME"), home.path());
         env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
         if (!winePrefix.isEmpty())
             env.insert(QStringLiteral("WINEPREFIX"), winePrefix);
-        return OpenPrefixRegistry(env);
+        return OpenPrefixRegistry(env, readOnly);
     }
 
     // The one box shown so far, after checking its title, icon and button.
@@ -181,6 +181,23 @@ TEST_F(OpenRegistryTest, OpensTheWinePrefixOrElseCreatesTheOwnAndMakesItsRegistr
     EXPECT_FALSE(store->isReadOnly()) << store->readOnlyReason().toStdString();
     EXPECT_EQ(Registry::current(), &store->registry());
     EXPECT_TRUE(ui.boxes().empty());
+}
+
+TEST_F(OpenRegistryTest, ARegistryOpenedReadOnlyOnRequestChangesNothingAndSaysNothing)
+{
+    TestPrefix prefix("\n[Software\\\\Classes\\\\.txt] 1\n@=\"txtfile\"\n");
+    const QByteArray before = prefix.readFile(QStringLiteral("system.reg"));
+    const std::unique_ptr<PrefixStore> store = openWith(prefix.path(), true);
+    ASSERT_NE(store, nullptr);
+    EXPECT_TRUE(store->isReadOnly());
+    EXPECT_TRUE(store->readOnlyReason().contains(QStringLiteral("read-only")));
+    EXPECT_TRUE(ui.boxes().empty()) << "the user asked for it";
+    HKEY key = 0;
+    EXPECT_NE(RegCreateKeyEx(HKEY_CLASSES_ROOT, QStringLiteral(".new"), 0, QString(), 0, KEY_ALL_ACCESS, nullptr, &key,
+                             nullptr),
+              ERROR_SUCCESS);
+    EXPECT_TRUE(store->save());
+    EXPECT_EQ(prefix.readFile(QStringLiteral("system.reg")), before);
 }
 
 TEST_F(OpenRegistryTest, AMissingPrefixIsReportedAndNothingOpens)
