@@ -15,7 +15,6 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include <array>
 #include <utility>
 
 namespace {
@@ -24,16 +23,6 @@ namespace {
 bool isOn(const QCheckBox* box)
 {
     return box->checkState() == Qt::Checked;
-}
-
-// A caption over a group of boxes.
-QLabel* groupCaption(const QString& caption, QWidget* parent)
-{
-    auto* label = new QLabel(caption, parent);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    return label;
 }
 
 } // namespace
@@ -59,33 +48,20 @@ frmFind::frmFind(Kestrow& control, ItemFinder& finder)
     form->addLayout(findRow);
 
     const QString items = QStringLiteral("Items:");
-    const int gap = style()->pixelMetric(QStyle::PM_LayoutVerticalSpacing);
-    form->addSpacing(gap);
-    form->addWidget(groupCaption(items, this));
-    // The boxes stand indented under their caption.
-    const int indent = style()->pixelMetric(QStyle::PM_IndicatorWidth);
-    auto* itemGrid = new QGridLayout;
-    itemGrid->setContentsMargins(indent, 0, 0, 0);
-    itemGrid->setHorizontalSpacing(indent * 2);
+    QGridLayout* itemGrid = addGroup(form, items);
     chkType = addBox(itemGrid, "chkType", QStringLiteral("File Types"), items);
     chkExt = addBox(itemGrid, "chkExt", QStringLiteral("File Extensions"), items);
     chkAction = addBox(itemGrid, "chkAction", QStringLiteral("Actions"), items);
     chkShellExt = addBox(itemGrid, "chkShellExt", QStringLiteral("Shell Extensions"), items);
-    form->addLayout(itemGrid);
 
     const QString criteria = QStringLiteral("Criteria:");
-    form->addSpacing(gap);
-    form->addWidget(groupCaption(criteria, this));
-    auto* criteriaGrid = new QGridLayout;
-    criteriaGrid->setContentsMargins(indent, 0, 0, 0);
-    criteriaGrid->setHorizontalSpacing(indent * 2);
+    QGridLayout* criteriaGrid = addGroup(form, criteria);
     chkCritName = addBox(criteriaGrid, "chkCritName", QStringLiteral("Name"), criteria);
     chkCritInternalName = addBox(criteriaGrid, "chkCritInternalName", QStringLiteral("Internal Name"), criteria);
     chkCritExt = addBox(criteriaGrid, "chkCritExt", QStringLiteral("Extension"), criteria);
     chkCritCLSID = addBox(criteriaGrid, "chkCritCLSID", QStringLiteral("CLSID"), criteria);
     chkCritCommand = addBox(criteriaGrid, "chkCritCommand", QStringLiteral("Command"), criteria);
     chkCritInproc32 = addBox(criteriaGrid, "chkCritInproc32", QStringLiteral("Inproc32 Server"), criteria);
-    form->addLayout(criteriaGrid);
 
     auto* note = new QLabel(QStringLiteral("Note that this does not search in alphabetical order, but in the order in "
                                            "which the items were loaded from the registry."),
@@ -94,7 +70,7 @@ frmFind::frmFind(Kestrow& control, ItemFinder& finder)
     note->setWordWrap(true);
     // As wide as the boxes above it.
     note->setFixedWidth(form->sizeHint().width());
-    form->addSpacing(gap);
+    form->addSpacing(style()->pixelMetric(QStyle::PM_LayoutVerticalSpacing));
     form->addWidget(note);
 
     auto* buttons = new QVBoxLayout;
@@ -128,9 +104,26 @@ frmFind::frmFind(Kestrow& control, ItemFinder& finder)
     SetCriterias();
 }
 
+QGridLayout* frmFind::addGroup(QVBoxLayout* form, const QString& caption)
+{
+    form->addSpacing(style()->pixelMetric(QStyle::PM_LayoutVerticalSpacing));
+    auto* label = new QLabel(caption, this);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    form->addWidget(label);
+    // The boxes stand indented under their caption, in two columns.
+    const int indent = style()->pixelMetric(QStyle::PM_IndicatorWidth);
+    auto* grid = new QGridLayout;
+    grid->setContentsMargins(indent, 0, 0, 0);
+    grid->setHorizontalSpacing(indent * 2);
+    form->addLayout(grid);
+    return grid;
+}
+
 QCheckBox* frmFind::addBox(QGridLayout* grid, const char* name, const QString& caption, const QString& group)
 {
-    // Two columns, filled row by row.
+    // Filled row by row.
     const int index = grid->count();
     auto* box = new QCheckBox(caption, this);
     box->setObjectName(QLatin1String(name));

@@ -12,6 +12,7 @@ class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 
 // The find dialog: a search text, the kinds of items and the properties to search, and "Find
 // Next", which selects the next matching item in the main window's tree. Modeless and without
@@ -34,6 +35,7 @@ protected:
     void done(int result) override;
 
 private:
+    QGridLayout* addGroup(QVBoxLayout* form, const QString& caption);
     QCheckBox* addBox(QGridLayout* grid, const char* name, const QString& caption, const QString& group);
     FindRequest request() const;
     void btnFind_Click();
