@@ -117,8 +117,6 @@ FindCriteria ItemFinder::EnabledCriteria(FindItems items)
 
 std::shared_ptr<ItemObject> ItemFinder::FindNext(const KestrowCore& core, const FindRequest& request)
 {
-    if (!request.items || !request.criteria)
-        return nullptr;
     const Place start = resumePlace(core);
     int typeIndex = -1;
     for (const auto& entry : core.FileTypeCollection()) {

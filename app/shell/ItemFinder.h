@@ -56,14 +56,11 @@ public:
 
     // The next item behind the last match that matches `request` and is shown in the tree; none
     // when the search reached the end without one, after which the next search starts from the
-    // top. A request without items or without criteria finds nothing and keeps the place. Items
-    // added or removed since the last match are taken as they are now: the search continues behind
-    // the last match if it is still there, else with what now stands in its place.
+    // top. Items added or removed since the last match are taken as they are now: the search
+    // continues behind the last match if it is still there, else with what now stands in its place.
     std::shared_ptr<ItemObject> FindNext(const KestrowCore& core, const FindRequest& request);
     // The next search starts from the top.
     void reset();
-    // Whether the next search continues behind a match rather than from the top.
-    bool hasPlace() const { return m_placed; }
 
 private:
     // A place in the search order: the index of a file type, the kind within it (0 the type itself,

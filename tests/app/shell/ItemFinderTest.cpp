@@ -6,6 +6,7 @@
 #include "tests/support/TestPrefix.h"
 #include "tests/support/TestSettings.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -37,69 +38,55 @@ protected:
     void SetUp() override
     {
         prefix.open();
-        auto zip = newrecord::type(u"zipfolder"_s, u"Compressed Folder"_s);
-        zip->CLSID = kZipClsid;
-        addExtension(*zip, u".zip"_s);
-        addAction(*zip, u"open"_s, u"Open"_s, u"explorer.exe %1"_s);
-        addHandler(*zip, 1, u"Zip Menu"_s, kZipClsid, u"zipfldr.dll"_s);
-        add(zip);
-
-        auto txt = newrecord::type(u"txtfile"_s, u"Text Document"_s);
-        addExtension(*txt, u".txt"_s);
-        addExtension(*txt, u".log"_s);
-        addAction(*txt, u"open"_s, u"Open"_s, u"notepad.exe %1"_s);
-        addAction(*txt, u"print"_s, u"Print"_s, u"notepad.exe /p %1"_s);
-        addHandler(*txt, 1, u"Menu One"_s, u"{11111111-0000-0000-0000-000000000001}"_s, u"menu.dll"_s);
-        addHandler(*txt, 1, u"Menu Two"_s, u"{11111111-0000-0000-0000-000000000002}"_s, u"menu.dll"_s);
-        add(txt);
-
-        add(newrecord::type(u"Folder"_s, u"File Folder"_s));
-
-        auto doc = newrecord::type(u"docfile"_s, u"folder of documents"_s);
-        addExtension(*doc, u".doc"_s);
-        add(doc);
-
-        auto last = newrecord::type(u"lastfile"_s, u"Last Folder"_s);
-        addExtension(*last, u".last"_s);
-        add(last);
+        addType(u"zipfolder"_s, u"Compressed Folder"_s,
+                {u".zip"_s, u"open=explorer.exe %1"_s, u"ZipMenu|"_s + kZipClsid + u"|zipfldr.dll"_s}, kZipClsid);
+        addType(u"txtfile"_s, u"Text Document"_s,
+                {u".txt"_s, u".log"_s, u"open=notepad.exe %1"_s, u"print=notepad.exe /p %1"_s,
+                 u"MenuOne|{11111111-0000-0000-0000-000000000001}|menu.dll"_s,
+                 u"MenuTwo|{11111111-0000-0000-0000-000000000002}|menu.dll"_s});
+        addType(u"Folder"_s, u"File Folder"_s, {});
+        addType(u"docfile"_s, u"folder of documents"_s, {u".doc"_s});
+        addType(u"lastfile"_s, u"Last Folder"_s, {u".last"_s});
     }
 
-    void add(const std::shared_ptr<FileTypeObject>& type) { ASSERT_EQ(core.AddItem(ITEM_FILETYPE, type), 0); }
-    static void addExtension(FileTypeObject& type, const QString& extension)
+    // Members as text: ".ext" an extension, "verb=command" an action named after its verb,
+    // "name|clsid|server" a context-menu handler.
+    void addType(const QString& internalName, const QString& name, const QStringList& members,
+                 const QString& clsid = QString())
     {
-        auto ext = newrecord::extension(extension, type.InternalName);
-        type.FileExtensions.add(ext->Key(), ext);
-    }
-    static std::shared_ptr<ActionObject> addAction(FileTypeObject& type, const QString& verb, const QString& name,
-                                                   const QString& command)
-    {
-        auto action = newrecord::action(verb, type.InternalName, name);
-        action->Command = command;
-        type.Actions.add(action->Key(), action);
-        return action;
-    }
-    static void addHandler(FileTypeObject& type, qint16 group, const QString& name, const QString& clsid,
-                           const QString& inproc32)
-    {
-        auto handler = newrecord::handler(group, type.InternalName, name, clsid);
-        handler->Inproc32 = inproc32;
-        type.ShellExtensions.add(handler->Key(), handler);
-    }
-
-    std::shared_ptr<FileTypeObject> type(const QString& internalName)
-    {
-        return core.FileTypeCollection().value(FileTypeKey(internalName));
+        auto type = newrecord::type(internalName, name);
+        type->CLSID = clsid;
+        for (const QString& member : members) {
+            const QStringList parts = member.split(QRegularExpression(u"[=|]"_s));
+            if (member.startsWith(u'.')) {
+                auto ext = newrecord::extension(member, internalName);
+                type->FileExtensions.add(ext->Key(), ext);
+            } else if (member.contains(u'=')) {
+                auto action = newrecord::action(parts[0], internalName, parts[0].left(1).toUpper() + parts[0].mid(1));
+                action->Command = parts[1];
+                type->Actions.add(action->Key(), action);
+            } else {
+                auto handler = newrecord::handler(1, internalName, parts[0], parts[1]);
+                handler->Inproc32 = parts[2];
+                type->ShellExtensions.add(handler->Key(), handler);
+            }
+        }
+        ASSERT_EQ(core.AddItem(ITEM_FILETYPE, type), 0);
     }
 
-    // The labels of what `presses` searches in a row find.
-    QStringList find(const FindRequest& request, int presses)
+    // The labels of what `presses` searches in a row find, separated by spaces.
+    QString find(const FindRequest& request, int presses = 1)
     {
         QStringList found;
         for (int i = 0; i < presses; ++i)
             found << label(finder.FindNext(core, request));
-        return found;
+        return found.join(u' ');
     }
-    QString findOne(const FindRequest& request) { return label(finder.FindNext(core, request)); }
+    // As many searches as `expected` has labels.
+    QString findAsMany(const FindRequest& request, const char* expected)
+    {
+        return find(request, int(QByteArray(expected).count(' ')) + 1);
+    }
 
     TestSettings settings;
     TestPrefix prefix;
@@ -114,7 +101,7 @@ struct SearchCase {
     const char* text;
     FindItems items;
     FindCriteria criteria;
-    QStringList found; // one per press
+    const char* found; // one label per search, separated by spaces
 };
 
 void PrintTo(const SearchCase& c, std::ostream* os)
@@ -127,7 +114,7 @@ class Searches : public ItemFinderTest, public ::testing::WithParamInterface<Sea
 TEST_P(Searches, FindOneMatchPerPressInCollectionOrderThenStartAgain)
 {
     const SearchCase& c = GetParam();
-    EXPECT_EQ(find({QString::fromUtf8(c.text), c.items, c.criteria}, int(c.found.size())), c.found);
+    EXPECT_EQ(findAsMany({QString::fromUtf8(c.text), c.items, c.criteria}, c.found), QString::fromUtf8(c.found));
 }
 
 constexpr FindItems kAllItems = FindItem::FileType | FindItem::FileExtension | FindItem::Action | FindItem::ShellExtension;
@@ -139,178 +126,98 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Capitals count: "folder of documents" is no match; the last type is searched too.
         SearchCase{"type names with capitals", "Folder", FindItem::FileType, FindCriterion::Name,
-                   {u"zipfolder"_s, u"Folder"_s, u"lastfile"_s, u"none"_s, u"zipfolder"_s}},
+                   "zipfolder Folder lastfile none zipfolder"},
         // A matched type's own members come next, and no member of an earlier type is passed over.
         SearchCase{"everything in order", "", kAllItems, kAllCriteria,
-                   {u"zipfolder"_s, u".zip"_s, u"zipfolder/open"_s, u"Zip Menu"_s, u"txtfile"_s, u".txt"_s,
-                    u".log"_s, u"txtfile/open"_s, u"txtfile/print"_s, u"Menu One"_s, u"Menu Two"_s, u"Folder"_s,
-                    u"docfile"_s, u".doc"_s, u"lastfile"_s, u".last"_s, u"none"_s, u"zipfolder"_s}},
-        SearchCase{"types and their extensions", "", FindItem::FileType | FindItem::FileExtension,
-                   FindCriterion::Name | FindCriterion::Extension,
-                   {u"zipfolder"_s, u".zip"_s, u"txtfile"_s, u".txt"_s, u".log"_s, u"Folder"_s, u"docfile"_s,
-                    u".doc"_s, u"lastfile"_s, u".last"_s, u"none"_s}},
+                   "zipfolder .zip zipfolder/open ZipMenu txtfile .txt .log txtfile/open txtfile/print MenuOne "
+                   "MenuTwo Folder docfile .doc lastfile .last none zipfolder"},
         SearchCase{"empty text finds the first of a kind", "", FindItem::Action,
-                   FindCriterion::Name | FindCriterion::Extension, {u"zipfolder/open"_s}},
-        SearchCase{"a criterion no ticked kind has", "", FindItem::FileType, FindCriterion::Extension,
-                   {u"none"_s, u"none"_s}},
-        SearchCase{"commands", "notepad", FindItem::Action, FindCriterion::Command,
-                   {u"txtfile/open"_s, u"txtfile/print"_s, u"none"_s}},
-        SearchCase{"action names", "Print", FindItem::Action | FindItem::FileType, FindCriterion::Name,
-                   {u"txtfile/print"_s, u"none"_s}},
-        SearchCase{"class identifiers of types and handlers", "{E88DCCE0",
-                   FindItem::FileType | FindItem::ShellExtension, FindCriterion::CLSID,
-                   {u"zipfolder"_s, u"Zip Menu"_s, u"none"_s}},
-        SearchCase{"handler servers", "menu.dll", kAllItems, FindCriterion::Inproc32,
-                   {u"Menu One"_s, u"Menu Two"_s, u"none"_s}},
+                   FindCriterion::Name | FindCriterion::Extension, "zipfolder/open"},
+        SearchCase{"a criterion no ticked kind has", "", FindItem::FileType, FindCriterion::Extension, "none none"},
+        SearchCase{"commands", "notepad", FindItem::Action, FindCriterion::Command, "txtfile/open txtfile/print none"},
+        SearchCase{"class identifiers", "{E88DCCE0", FindItem::FileType | FindItem::ShellExtension,
+                   FindCriterion::CLSID, "zipfolder ZipMenu none"},
+        SearchCase{"handler servers", "menu.dll", kAllItems, FindCriterion::Inproc32, "MenuOne MenuTwo none"},
         SearchCase{"internal names", "txt", FindItem::FileType | FindItem::ShellExtension,
-                   FindCriterion::InternalName, {u"txtfile"_s, u"none"_s}},
-        SearchCase{"extensions", ".l", FindItem::FileExtension, FindCriterion::Extension,
-                   {u".log"_s, u".last"_s, u"none"_s}},
-        SearchCase{"text found nowhere", "xyz", kAllItems, kAllCriteria, {u"none"_s, u"none"_s}}),
+                   FindCriterion::InternalName, "txtfile none"},
+        SearchCase{"extensions", ".l", FindItem::FileExtension, FindCriterion::Extension, ".log .last none"}),
     [](const auto& param) { return testName(param.param.name); });
 
 // ---- the place between searches
-
-TEST_F(ItemFinderTest, ARequestWithoutItemsOrCriteriaFindsNothingAndKeepsThePlace)
-{
-    const FindRequest types{QString(), FindItem::FileType, FindCriterion::Name};
-    ASSERT_EQ(findOne(types), u"zipfolder"_s);
-    EXPECT_EQ(findOne({QString(), {}, FindCriterion::Name}), u"none"_s);
-    EXPECT_EQ(findOne({QString(), FindItem::FileType, {}}), u"none"_s);
-    EXPECT_TRUE(finder.hasPlace());
-    EXPECT_EQ(findOne(types), u"txtfile"_s);
-}
-
-TEST_F(ItemFinderTest, ADifferentRequestContinuesBehindTheLastMatch)
-{
-    ASSERT_EQ(findOne({u"Text"_s, FindItem::FileType, FindCriterion::Name}), u"txtfile"_s);
-    EXPECT_EQ(findOne({u"Open"_s, FindItem::Action, FindCriterion::Name}), u"txtfile/open"_s);
-}
 
 TEST_F(ItemFinderTest, ResetStartsFromTheTop)
 {
     const FindRequest all{QString(), kAllItems, kAllCriteria};
     find(all, 3);
     finder.reset();
-    EXPECT_FALSE(finder.hasPlace());
-    EXPECT_EQ(findOne(all), u"zipfolder"_s);
+    EXPECT_EQ(find(all), u"zipfolder"_s);
 }
 
 TEST_F(ItemFinderTest, ItemsTheTreeDoesNotShowArePassedOver)
 {
     // Put into the collection behind the control's back: it has no node to select.
-    addAction(*type(u"zipfolder"_s), u"edit"_s, u"Edit"_s, u"notepad.exe %1"_s);
-    EXPECT_EQ(find({u"notepad"_s, FindItem::Action, FindCriterion::Command}, 2),
-              (QStringList{u"txtfile/open"_s, u"txtfile/print"_s}));
+    auto hidden = newrecord::action(u"edit"_s, u"zipfolder"_s, u"Edit"_s);
+    core.FileTypeCollection().first()->Actions.add(hidden->Key(), hidden);
+    EXPECT_EQ(find({u"app.exe"_s, FindItem::Action, FindCriterion::Command}), u"none"_s);
 }
 
 // ---- the collections change between searches
 
-TEST_F(ItemFinderTest, RemovingTheLastMatchContinuesWithWhatTookItsPlace)
+struct RemovalCase {
+    const char* name;
+    int before;          // searches for everything before the removal
+    const char* removed; // a file type's internal name, or the first action of one as type/verb
+    const char* after;   // labels as in SearchCase
+};
+
+void PrintTo(const RemovalCase& c, std::ostream* os)
 {
-    const FindRequest all{QString(), kAllItems, kAllCriteria};
-    ASSERT_EQ(find(all, 7), (QStringList{u"zipfolder"_s, u".zip"_s, u"zipfolder/open"_s, u"Zip Menu"_s,
-                                         u"txtfile"_s, u".txt"_s, u".log"_s}));
-    const auto open = type(u"txtfile"_s)->Actions.first();
-    ASSERT_EQ(findOne(all), u"txtfile/open"_s);
-    ASSERT_EQ(core.RemoveItem(ITEM_ACTION, open), 0);
-    EXPECT_EQ(find(all, 2), (QStringList{u"txtfile/print"_s, u"Menu One"_s}));
+    *os << c.name;
 }
 
-TEST_F(ItemFinderTest, RemovingTheLastMatchOfAKindThatEndsThereGoesOnWithTheNextKind)
+class Removals : public ItemFinderTest, public ::testing::WithParamInterface<RemovalCase> {};
+
+TEST_P(Removals, TheSearchGoesOnBehindTheLastMatchOrWhatTookItsPlace)
 {
+    const RemovalCase& c = GetParam();
     const FindRequest all{QString(), kAllItems, kAllCriteria};
-    find(all, 3); // zipfolder/open
-    ASSERT_EQ(core.RemoveItem(ITEM_ACTION, type(u"zipfolder"_s)->Actions.first()), 0);
-    EXPECT_EQ(findOne(all), u"Zip Menu"_s);
+    find(all, c.before);
+    const QStringList removed = QString::fromUtf8(c.removed).split(u'/');
+    auto type = core.FileTypeCollection().value(FileTypeKey(removed[0]));
+    ASSERT_TRUE(type);
+    if (removed.size() == 1)
+        ASSERT_EQ(core.RemoveItem(ITEM_FILETYPE, type), 0);
+    else
+        ASSERT_EQ(core.RemoveItem(ITEM_ACTION, type->Actions.first()), 0);
+    EXPECT_EQ(findAsMany(all, c.after), QString::fromUtf8(c.after));
 }
 
-TEST_F(ItemFinderTest, RemovingEarlierItemsPassesOverNothing)
-{
-    const FindRequest all{QString(), kAllItems, kAllCriteria};
-    ASSERT_EQ(find(all, 6).last(), u".txt"_s);
-    ASSERT_EQ(core.RemoveItem(ITEM_FILETYPE, type(u"zipfolder"_s)), 0);
-    EXPECT_EQ(find(all, 2), (QStringList{u".log"_s, u"txtfile/open"_s}));
-}
-
-TEST_F(ItemFinderTest, RemovingTheTypeOfTheLastMatchContinuesWithTheNextType)
-{
-    const FindRequest all{QString(), kAllItems, kAllCriteria};
-    ASSERT_EQ(find(all, 8).last(), u"txtfile/open"_s);
-    ASSERT_EQ(core.RemoveItem(ITEM_FILETYPE, type(u"txtfile"_s)), 0);
-    EXPECT_EQ(findOne(all), u"Folder"_s);
-}
-
-TEST_F(ItemFinderTest, RemovingTheLastTypeAfterItsMatchEndsThePass)
-{
-    const FindRequest types{QString(), FindItem::FileType, FindCriterion::Name};
-    ASSERT_EQ(find(types, 5).last(), u"lastfile"_s);
-    ASSERT_EQ(core.RemoveItem(ITEM_FILETYPE, type(u"lastfile"_s)), 0);
-    EXPECT_EQ(find(types, 2), (QStringList{u"none"_s, u"zipfolder"_s}));
-}
+INSTANTIATE_TEST_SUITE_P(, Removals,
+                         ::testing::Values(RemovalCase{"the last match", 8, "txtfile/open", "txtfile/print MenuOne"},
+                                           RemovalCase{"the last of its kind", 3, "zipfolder/open", "ZipMenu"},
+                                           RemovalCase{"an earlier type", 6, "zipfolder", ".log txtfile/open"},
+                                           RemovalCase{"the type of the last match", 8, "txtfile", "Folder"},
+                                           RemovalCase{"the last type", 16, "lastfile", "none zipfolder"}),
+                         [](const auto& param) { return testName(param.param.name); });
 
 TEST_F(ItemFinderTest, AnEmptiedCollectionFindsNothingAndStartsAgainFromTheTop)
 {
     const FindRequest all{QString(), kAllItems, kAllCriteria};
     find(all, 9);
     core.Clear();
-    EXPECT_EQ(findOne(all), u"none"_s);
-    EXPECT_FALSE(finder.hasPlace());
-    auto fresh = newrecord::type(u"freshfile"_s, u"Fresh"_s);
-    add(fresh);
-    EXPECT_EQ(findOne(all), u"freshfile"_s);
+    EXPECT_EQ(find(all), u"none"_s);
+    addType(u"freshfile"_s, u"Fresh"_s, {});
+    EXPECT_EQ(find(all), u"freshfile"_s);
 }
 
 TEST_F(ItemFinderTest, ItemsAddedBehindTheLastMatchAreFound)
 {
     const FindRequest actions{u"notepad"_s, FindItem::Action, FindCriterion::Command};
-    ASSERT_EQ(findOne(actions), u"txtfile/open"_s);
+    ASSERT_EQ(find(actions), u"txtfile/open"_s);
     auto edit = newrecord::action(u"edit"_s, u"docfile"_s, u"Edit"_s);
     edit->Command = u"notepad.exe /e %1"_s;
     ASSERT_EQ(core.AddItem(ITEM_ACTION, edit), 0);
-    EXPECT_EQ(find(actions, 3), (QStringList{u"txtfile/print"_s, u"docfile/edit"_s, u"none"_s}));
-}
-
-// ---- matching and the criteria table
-
-struct MatchCase {
-    const char* search;
-    const char* value;
-    bool matches;
-};
-
-TEST(ItemFinder, TextMatchesIsCaseSensitiveContainmentAndEmptyMatchesAll)
-{
-    const MatchCase cases[] = {{"Folder", "File Folder", true}, {"Folder", "folder", false},
-                               {"", "", true},                  {"", "anything", true},
-                               {"x", "", false},                {"Fold", "Folder", true},
-                               {"Folders", "Folder", false}};
-    for (const MatchCase& c : cases)
-        EXPECT_EQ(ItemFinder::TextMatches(QString::fromUtf8(c.search), QString::fromUtf8(c.value)), c.matches)
-            << c.search << " in " << c.value;
-}
-
-struct CriteriaCase {
-    const char* name;
-    FindItems ticked;
-    FindCriteria enabled;
-};
-
-TEST(ItemFinder, CriteriaAreOfferedForTheTickedKinds)
-{
-    const CriteriaCase cases[] = {
-        {"nothing", {}, {}},
-        {"file types", FindItem::FileType, FindCriterion::Name | FindCriterion::InternalName | FindCriterion::CLSID},
-        {"file extensions", FindItem::FileExtension, FindCriterion::Extension},
-        {"actions", FindItem::Action, FindCriterion::Name | FindCriterion::Command},
-        {"shell extensions", FindItem::ShellExtension,
-         FindCriterion::Name | FindCriterion::InternalName | FindCriterion::CLSID | FindCriterion::Inproc32},
-        {"extensions and actions", FindItem::FileExtension | FindItem::Action,
-         FindCriterion::Name | FindCriterion::Extension | FindCriterion::Command},
-        {"everything", kAllItems, kAllCriteria},
-    };
-    for (const CriteriaCase& c : cases)
-        EXPECT_EQ(ItemFinder::EnabledCriteria(c.ticked), c.enabled) << c.name;
+    EXPECT_EQ(find(actions, 3), u"txtfile/print docfile/edit none"_s);
 }
 
 } // namespace

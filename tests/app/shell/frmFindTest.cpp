@@ -8,11 +8,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -22,6 +22,16 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kNothingFound = u"Nothing found.\r\n\r\nTo continue searching from the top click 'Find Next'."_s;
+const char* const kCriteria[] = {"chkCritName",  "chkCritInternalName", "chkCritExt",
+                                 "chkCritCLSID", "chkCritCommand",      "chkCritInproc32"};
+
+void pressKey(QWidget* widget, int key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
 
 // A find dialog on a shown Kestrow control holding three file types: zipfolder ("Compressed
 // Folder", extension .zip), txtfile ("Text Document", action open) and Folder ("File Folder").
@@ -38,38 +48,26 @@ protected:
         txt->Actions.add(open->Key(), open);
         for (const auto& type : {zip, txt, newrecord::type(u"Folder"_s, u"File Folder"_s)})
             EXPECT_EQ(control.AddItem(ITEM_FILETYPE, type), 0);
-        control.resize(300, 400);
         control.show();
         QObject::connect(&dialog, &frmFind::itemFound, [this](KestrowNode* node) { found << node->key(); });
         dialog.show();
     }
 
-    template <typename T>
-    T* child(const char* name, const frmFind& window) const
+    template <typename T = QCheckBox>
+    static T* child(const frmFind& window, const char* name)
     {
         T* widget = window.findChild<T*>(QLatin1String(name));
         EXPECT_TRUE(widget) << name;
         return widget;
     }
-    QCheckBox* box(const char* name, const frmFind& window) const { return child<QCheckBox>(name, window); }
-    QCheckBox* box(const char* name) const { return box(name, dialog); }
-    void tick(std::initializer_list<const char*> names, const frmFind& window)
+    // Types the text and clicks the boxes named.
+    static void choose(const frmFind& window, const QString& text, std::initializer_list<const char*> boxes)
     {
-        for (const char* name : names)
-            box(name, window)->click();
+        child<QLineEdit>(window, "txtFind")->setText(text);
+        for (const char* name : boxes)
+            child(window, name)->click();
     }
-    void tick(std::initializer_list<const char*> names) { tick(names, dialog); }
-    void search(const QString& text, const frmFind& window) { child<QLineEdit>("txtFind", window)->setText(text); }
-    void findNext(const frmFind& window) { child<QPushButton>("btnFind", window)->click(); }
-    void findNext() { findNext(dialog); }
-    // A key pressed and released on a widget, as the keyboard would.
-    static void pressKey(QWidget* widget, int key)
-    {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-        QApplication::sendEvent(widget, &release);
-    }
+    static void findNext(const frmFind& window) { child<QPushButton>(window, "btnFind")->click(); }
     QString selectedKey() const { return control.SelectedNode() ? control.SelectedNode()->key() : QString(); }
     QStringList boxTexts() const
     {
@@ -90,97 +88,80 @@ protected:
 
 // ---- what the dialog shows
 
-TEST_F(frmFindTest, StartsEmptyWithItsCaptionsAndOnlyTheItemBoxesEnabled)
+TEST_F(frmFindTest, StartsEmptyWithItsTextsAndOnlyTheItemBoxesEnabled)
 {
     EXPECT_EQ(dialog.windowTitle(), u"Find..."_s);
     EXPECT_FALSE(dialog.isModal());
     EXPECT_EQ(dialog.parentWidget(), nullptr);
-    EXPECT_FALSE(dialog.testAttribute(Qt::WA_DeleteOnClose));
-    EXPECT_TRUE(child<QLineEdit>("txtFind", dialog)->text().isEmpty());
-    const std::pair<const char*, QString> boxes[] = {
-        {"chkType", u"File Types"_s},         {"chkExt", u"File Extensions"_s},
-        {"chkAction", u"Actions"_s},          {"chkShellExt", u"Shell Extensions"_s},
-        {"chkCritName", u"Name"_s},           {"chkCritInternalName", u"Internal Name"_s},
-        {"chkCritExt", u"Extension"_s},       {"chkCritCLSID", u"CLSID"_s},
-        {"chkCritCommand", u"Command"_s},     {"chkCritInproc32", u"Inproc32 Server"_s}};
-    for (const auto& [name, caption] : boxes) {
-        EXPECT_EQ(box(name)->text(), caption) << name;
-        EXPECT_EQ(box(name)->checkState(), Qt::Unchecked) << name;
-        EXPECT_EQ(box(name)->isEnabled(), QByteArray(name).startsWith("chkCrit") ? false : true) << name;
-        EXPECT_FALSE(box(name)->accessibleName().isEmpty()) << name;
+    EXPECT_TRUE(child<QLineEdit>(dialog, "txtFind")->text().isEmpty());
+    EXPECT_FALSE(child<QLineEdit>(dialog, "txtFind")->accessibleName().isEmpty());
+    QStringList captions;
+    for (const QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
+        captions << box->text();
+        EXPECT_EQ(box->checkState(), Qt::Unchecked);
+        EXPECT_EQ(box->isEnabled(), !box->objectName().startsWith(u"chkCrit"_s)) << box->text().toStdString();
+        EXPECT_FALSE(box->accessibleName().isEmpty());
     }
+    EXPECT_EQ(captions, (QStringList{u"File Types"_s, u"File Extensions"_s, u"Actions"_s, u"Shell Extensions"_s,
+                                     u"Name"_s, u"Internal Name"_s, u"Extension"_s, u"CLSID"_s, u"Command"_s,
+                                     u"Inproc32 Server"_s}));
     QStringList labels;
     for (const QLabel* label : dialog.findChildren<QLabel*>())
         labels << label->text();
-    for (const QString& text : {u"Find What:"_s, u"Items:"_s, u"Criteria:"_s,
-                                u"Note that this does not search in alphabetical order, but in the order in which the "
-                                "items were loaded from the registry."_s})
-        EXPECT_TRUE(labels.contains(text)) << text.toStdString();
-    EXPECT_FALSE(child<QLineEdit>("txtFind", dialog)->accessibleName().isEmpty());
-    EXPECT_EQ(child<QPushButton>("btnFind", dialog)->text(), u"Find Next"_s);
-    EXPECT_TRUE(child<QPushButton>("btnFind", dialog)->isDefault());
-    EXPECT_EQ(child<QPushButton>("btnCancel", dialog)->text(), u"Cancel"_s);
-    EXPECT_EQ(child<QLabel>("picHelp", dialog)->toolTip(), u"Click here for help!"_s);
+    EXPECT_EQ(labels, (QStringList{u"Find What:"_s, u"Items:"_s, u"Criteria:"_s,
+                                   u"Note that this does not search in alphabetical order, but in the order in which "
+                                   "the items were loaded from the registry."_s,
+                                   QString()}));
+    EXPECT_EQ(child<QPushButton>(dialog, "btnFind")->text(), u"Find Next"_s);
+    EXPECT_TRUE(child<QPushButton>(dialog, "btnFind")->isDefault());
+    EXPECT_EQ(child<QPushButton>(dialog, "btnCancel")->text(), u"Cancel"_s);
+    EXPECT_EQ(child<QLabel>(dialog, "picHelp")->toolTip(), u"Click here for help!"_s);
 }
 
 TEST_F(frmFindTest, BoxesStandInTwoColumnsAndTabFollowsTheScreen)
 {
-    auto at = [this](const char* name) { return box(name)->geometry(); };
-    for (auto [left, right] : {std::pair{"chkType", "chkExt"}, {"chkAction", "chkShellExt"},
-                               {"chkCritName", "chkCritInternalName"}, {"chkCritExt", "chkCritCLSID"},
-                               {"chkCritCommand", "chkCritInproc32"}}) {
-        EXPECT_EQ(at(left).top(), at(right).top()) << left;
-        EXPECT_LT(at(left).right(), at(right).left()) << left;
-    }
-    EXPECT_LT(at("chkType").bottom(), at("chkAction").top());
-    EXPECT_LT(at("chkShellExt").bottom(), at("chkCritName").top());
-
     QStringList order;
-    QWidget* widget = child<QLineEdit>("txtFind", dialog);
-    do {
+    QWidget* first = child<QLineEdit>(dialog, "txtFind");
+    for (QWidget* widget = first; order.isEmpty() || widget != first; widget = widget->nextInFocusChain())
         if (widget->focusPolicy() & Qt::TabFocus)
             order << widget->objectName();
-        widget = widget->nextInFocusChain();
-    } while (widget != child<QLineEdit>("txtFind", dialog));
-    EXPECT_EQ(order, (QStringList{u"txtFind"_s, u"chkType"_s, u"chkExt"_s, u"chkAction"_s, u"chkShellExt"_s,
-                                  u"chkCritName"_s, u"chkCritInternalName"_s, u"chkCritExt"_s, u"chkCritCLSID"_s,
-                                  u"chkCritCommand"_s, u"chkCritInproc32"_s, u"btnFind"_s, u"btnCancel"_s,
-                                  u"picHelp"_s}));
+    EXPECT_EQ(order.join(u' '), u"txtFind chkType chkExt chkAction chkShellExt chkCritName chkCritInternalName "
+                                "chkCritExt chkCritCLSID chkCritCommand chkCritInproc32 btnFind btnCancel picHelp"_s);
+    // Tab goes along the rows: every second box stands right of the one before, on its row.
+    for (int i = 1; i + 1 < 11; i += 2) {
+        const QRect left = dialog.findChild<QWidget*>(order[i])->geometry();
+        const QRect right = dialog.findChild<QWidget*>(order[i + 1])->geometry();
+        EXPECT_EQ(left.top(), right.top()) << order[i].toStdString();
+        EXPECT_LT(left.right(), right.left()) << order[i].toStdString();
+    }
 }
-
-// ---- which criteria are offered
 
 TEST_F(frmFindTest, CriteriaFollowTheTickedItemsAndKeepTheirTicks)
 {
     auto enabled = [this] {
         QStringList names;
-        for (const char* name : {"chkCritName", "chkCritInternalName", "chkCritExt", "chkCritCLSID", "chkCritCommand",
-                                 "chkCritInproc32"})
-            if (box(name)->isEnabled())
+        for (const char* name : kCriteria)
+            if (child(dialog, name)->isEnabled())
                 names << QLatin1String(name).mid(7);
         return names.join(u' ');
     };
-    tick({"chkType"});
-    EXPECT_EQ(enabled(), u"Name InternalName CLSID"_s);
-    tick({"chkCritInternalName", "chkCritCLSID", "chkShellExt"});
+    choose(dialog, QString(), {"chkType", "chkCritInternalName", "chkCritCLSID", "chkShellExt"});
     EXPECT_EQ(enabled(), u"Name InternalName CLSID Inproc32"_s);
-    tick({"chkType"}); // unticked: the shell extensions still have both
+    choose(dialog, QString(), {"chkType"}); // unticked: the shell extensions still have both
     EXPECT_EQ(enabled(), u"Name InternalName CLSID Inproc32"_s);
-    tick({"chkShellExt", "chkExt"});
-    EXPECT_EQ(enabled(), u"Ext"_s);
-    EXPECT_EQ(box("chkCritInternalName")->checkState(), Qt::Checked);
-    EXPECT_EQ(box("chkCritCLSID")->checkState(), Qt::Checked);
-    tick({"chkAction"});
-    EXPECT_EQ(enabled(), u"Name Ext Command"_s);
+    choose(dialog, QString(), {"chkShellExt", "chkAction"});
+    EXPECT_EQ(enabled(), u"Name Command"_s);
+    EXPECT_EQ(child(dialog, "chkCritInternalName")->checkState(), Qt::Checked);
+    EXPECT_EQ(child(dialog, "chkCritCLSID")->checkState(), Qt::Checked);
 }
 
 // ---- Find Next
 
 TEST_F(frmFindTest, MissingChoicesAreToldAndNothingIsSelected)
 {
-    findNext();
-    tick({"chkType"});
-    findNext();
+    findNext(dialog);
+    choose(dialog, QString(), {"chkType"});
+    findNext(dialog);
     ASSERT_EQ(boxTexts(), (QStringList{u"You have to select at least one item to find."_s,
                                        u"You have to select at least one search criteria."_s}));
     for (const MessageBoxRequest& box : ui.boxes()) {
@@ -193,67 +174,54 @@ TEST_F(frmFindTest, MissingChoicesAreToldAndNothingIsSelected)
 
 TEST_F(frmFindTest, EachPressSelectsTheNextMatchThenSaysNothingFoundAndStartsAgain)
 {
-    search(u"Folder"_s, dialog);
-    tick({"chkType", "chkCritName"});
-    findNext();
+    choose(dialog, u"Folder"_s, {"chkType", "chkCritName"});
+    findNext(dialog);
     EXPECT_EQ(selectedKey(), FileTypeKey(u"zipfolder"_s));
     EXPECT_EQ(control.window()->focusWidget(), control.tvwData());
-    findNext();
+    pressKey(child<QLineEdit>(dialog, "txtFind"), Qt::Key_Return); // the default button
     EXPECT_EQ(selectedKey(), FileTypeKey(u"Folder"_s));
     EXPECT_TRUE(ui.boxes().empty());
-    findNext();
+    findNext(dialog);
     EXPECT_EQ(boxTexts(), QStringList{kNothingFound});
-    EXPECT_EQ(selectedKey(), FileTypeKey(u"Folder"_s));
-    findNext();
+    findNext(dialog);
     EXPECT_EQ(found, (QStringList{FileTypeKey(u"zipfolder"_s), FileTypeKey(u"Folder"_s), FileTypeKey(u"zipfolder"_s)}));
 }
 
 TEST_F(frmFindTest, ATickOnADisabledCriterionStillCounts)
 {
-    tick({"chkType", "chkCritInternalName", "chkType", "chkExt"});
-    ASSERT_FALSE(box("chkCritInternalName")->isEnabled());
-    findNext();
+    choose(dialog, QString(), {"chkType", "chkCritInternalName", "chkType", "chkExt"});
+    ASSERT_FALSE(child(dialog, "chkCritInternalName")->isEnabled());
+    findNext(dialog);
     EXPECT_EQ(boxTexts(), QStringList{kNothingFound});
-}
-
-TEST_F(frmFindTest, EnterFindsAndEscapeCloses)
-{
-    tick({"chkExt", "chkCritExt"});
-    pressKey(child<QLineEdit>("txtFind", dialog), Qt::Key_Return);
-    EXPECT_EQ(found, QStringList{FileExtensionKey(u".zip"_s)});
-    pressKey(&dialog, Qt::Key_Escape);
-    EXPECT_FALSE(dialog.isVisible());
 }
 
 // ---- closing and opening again
 
 TEST_F(frmFindTest, CancelHidesAndEmptiesTheDialogButTheSearchGoesOnBehindTheLastMatch)
 {
-    search(u"Folder"_s, dialog);
-    tick({"chkType", "chkCritName", "chkShellExt", "chkCritInproc32"});
-    findNext();
-    ASSERT_EQ(selectedKey(), FileTypeKey(u"zipfolder"_s));
-    child<QPushButton>("btnCancel", dialog)->click();
+    choose(dialog, u"Folder"_s, {"chkType", "chkCritName", "chkShellExt", "chkCritInproc32"});
+    findNext(dialog);
+    child<QPushButton>(dialog, "btnCancel")->click();
     EXPECT_FALSE(dialog.isVisible());
     dialog.show();
-    EXPECT_TRUE(child<QLineEdit>("txtFind", dialog)->text().isEmpty());
-    for (QCheckBox* checkBox : dialog.findChildren<QCheckBox*>())
-        EXPECT_EQ(checkBox->checkState(), Qt::Unchecked) << checkBox->objectName().toStdString();
-    EXPECT_FALSE(box("chkCritInproc32")->isEnabled());
+    EXPECT_TRUE(child<QLineEdit>(dialog, "txtFind")->text().isEmpty());
+    for (const QCheckBox* box : dialog.findChildren<QCheckBox*>())
+        EXPECT_EQ(box->checkState(), Qt::Unchecked) << box->objectName().toStdString();
+    EXPECT_FALSE(child(dialog, "chkCritInproc32")->isEnabled());
 
-    // The main window makes a new dialog each time; the finder it keeps remembers the place.
-    dialog.close();
+    // A new dialog on the same finder goes on where the last one stopped.
+    pressKey(&dialog, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
     frmFind reopened(control, finder);
     reopened.show();
-    search(u"Folder"_s, reopened);
-    tick({"chkType", "chkCritName"}, reopened);
+    choose(reopened, u"Folder"_s, {"chkType", "chkCritName"});
     findNext(reopened);
     EXPECT_EQ(selectedKey(), FileTypeKey(u"Folder"_s));
 }
 
 TEST_F(frmFindTest, HelpPictureOpensTheFindPage)
 {
-    QLabel* picHelp = child<QLabel>("picHelp", dialog);
+    QLabel* picHelp = child<QLabel>(dialog, "picHelp");
     const QPointF middle = QRectF(picHelp->rect()).center();
     QMouseEvent release(QEvent::MouseButtonRelease, middle, picHelp->mapToGlobal(middle), Qt::LeftButton,
                         Qt::NoButton, Qt::NoModifier);
