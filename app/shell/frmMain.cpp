@@ -3,6 +3,7 @@
 #include "app/dialogs/frmAssoc.h"
 #include "app/shell/ItemCommands.h"
 #include "app/shell/StartupFlags.h"
+#include "app/shell/frmFind.h"
 #include "app/shell/UnsavedChanges.h"
 #include "app/shell/frmOptions.h"
 #include "common/HelpTopic.h"
@@ -84,6 +85,7 @@ frmMain::frmMain(QWidget* parent)
     connect(mnuFileClose, &QAction::triggered, this, &frmMain::mnuFileClose_Click);
     connect(mnuToolsOptions, &QAction::triggered, this, &frmMain::mnuToolsOptions_Click);
     connect(mnuHelpContents, &QAction::triggered, this, &frmMain::mnuHelpContents_Click);
+    connect(mnuKestrowFind, &QAction::triggered, this, &frmMain::mnuKestrowFind_Click);
     connect(mnuKestrowRefresh, &QAction::triggered, this, &frmMain::mnuKestrowRefresh_Click);
     connect(mnuKestrowRemove, &QAction::triggered, this, &frmMain::btnRemove_Click);
     connect(mnuKestrowAssociateExt, &QAction::triggered, this, &frmMain::mnuKestrowAssociateExt_Click);
@@ -100,6 +102,8 @@ frmMain::frmMain(QWidget* parent)
 
     QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
+
+frmMain::~frmMain() = default;
 
 void frmMain::createMenus()
 {
@@ -234,6 +238,7 @@ void frmMain::closeEvent(QCloseEvent* event)
         return;
     }
     QMainWindow::closeEvent(event);
+    m_find.reset();
     m_unloaded = true;
     emit unloaded();
 }
@@ -274,12 +279,18 @@ void frmMain::LoadFileTypes()
 {
     StartupFlags& flags = StartupFlags::current();
     setEnabled(false);
+    // The load lets events through: no other window may reach the half-built collections.
+    if (m_find)
+        m_find->setEnabled(false);
     const long rc = kestrowMain->LoadCollection(flags.ShowProgress, flags.ShowSplash, flags.LoadFull);
     if (rc != 0 && rc != kResultCancelled && !m_closeAfterLoad)
         ShowError(QStringLiteral("There was an error loading file type information from the registry.\r\n\r\n"
                                  "Please restart and try again."),
                   rc);
     setEnabled(true);
+    if (m_find)
+        m_find->setEnabled(true);
+    m_finder.reset(); // the places of the old collection mean nothing in the new one
     mnuFileLoad->setText(QStringLiteral("Reload File Types"));
     if (std::exchange(m_closeAfterLoad, false)) {
         close();
@@ -418,6 +429,18 @@ void frmMain::mnuToolsOptions_Click()
 {
     frmOptions dialog(this);
     UiSeams::execModal(dialog);
+}
+
+void frmMain::mnuKestrowFind_Click()
+{
+    if (!m_find) {
+        m_find = std::make_unique<frmFind>(*kestrowMain, m_finder);
+        // A match selects a node without a click: the panel and the commands follow it.
+        connect(m_find.get(), &frmFind::itemFound, this, &frmMain::updateActions);
+    }
+    m_find->show();
+    m_find->raise();
+    m_find->activateWindow();
 }
 
 void frmMain::mnuHelpContents_Click()

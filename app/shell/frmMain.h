@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/shell/ItemFinder.h"
 #include "app/shell/SelectionView.h"
 #include "common/LinkLook.h"
 
@@ -9,6 +10,7 @@
 
 class Kestrow;
 class KestrowNode;
+class frmFind;
 class PrefixStore;
 class QAction;
 class QGroupBox;
@@ -26,6 +28,7 @@ class frmMain : public QMainWindow {
 
 public:
     explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
 
     // Shows in the status bar which prefix's registry is open.
     void setPrefixStatus(const QString& prefixDir, bool readOnly);
@@ -66,6 +69,7 @@ private:
     void mnuFileClose_Click();
     void mnuToolsOptions_Click();
     void mnuHelpContents_Click();
+    void mnuKestrowFind_Click();
     void mnuKestrowRefresh_Click();
     void mnuKestrowAssociateExt_Click();
     void mnuKestrowAddTo_Click();
@@ -99,6 +103,10 @@ private:
     QLabel* lblPrefix = nullptr;
 
     LinkLook m_links;
+    // The find dialog has no owner window, so that the user can work on beside it; this window
+    // owns the object, and the place of the last match, which outlives the dialog's closing.
+    ItemFinder m_finder;
+    std::unique_ptr<frmFind> m_find;
     PrefixStore* m_prefix = nullptr;
     bool m_closeAfterLoad = false;
     bool m_unloaded = false;

@@ -1,4 +1,5 @@
 #include "app/dialogs/frmAssoc.h"
+#include "app/shell/frmFind.h"
 #include "app/shell/frmMain.h"
 #include "control/records/Definitions.h"
 #include "control/tree/Kestrow.h"
@@ -10,7 +11,10 @@
 #include "tests/support/TestSettings.h"
 #include "tests/support/TreeClicks.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QGroupBox>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -166,6 +170,41 @@ TEST_F(MainWindowCommands, TheRightButtonPopsUpTheActionsMenuWhereItWasPressed)
     EXPECT_TRUE(menu->isVisible());
     EXPECT_TRUE(child<QAction>("mnuKestrowRefresh")->isEnabled()) << "the pressed node was selected first";
     menu->hide();
+}
+
+TEST_F(MainWindowCommands, FindSelectsMatchesThatThePanelFollowsAndIsOneWindowThatWaitsDuringALoad)
+{
+    const auto findWindows = [] {
+        QList<frmFind*> found;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* find = qobject_cast<frmFind*>(window))
+                found << find;
+        return found;
+    };
+    child<QAction>("mnuKestrowFind")->trigger();
+    ASSERT_EQ(findWindows().size(), 1); // a window of its own, without owner
+    frmFind* dialog = findWindows().front();
+    EXPECT_TRUE(dialog->isVisible());
+
+    dialog->findChild<QLineEdit*>(u"txtFind"_s)->setText(u"Doc"_s);
+    dialog->findChild<QCheckBox*>(u"chkType"_s)->setChecked(true);
+    dialog->findChild<QCheckBox*>(u"chkCritName"_s)->setChecked(true);
+    dialog->findChild<QPushButton*>(u"btnFind"_s)->click();
+    EXPECT_EQ(m_window.tree()->SelectedNode()->key(), u"ft__.docfile"_s);
+    EXPECT_TRUE(panel().startsWith(u"Doc File | Internal Name: docfile"_s)) << panel().toStdString();
+    EXPECT_TRUE(child<QAction>("mnuKestrowRefresh")->isEnabled());
+
+    // A second "Find..." shows the same dialog.
+    child<QAction>("mnuKestrowFind")->trigger();
+    EXPECT_EQ(findWindows(), QList<frmFind*>{dialog});
+
+    // While a load runs (and lets events through), the dialog cannot search.
+    StartupFlags::current().ShowProgress = true;
+    bool enabledDuringLoad = true;
+    QTimer::singleShot(0, [&] { enabledDuringLoad = dialog->isEnabled(); });
+    child<QAction>("mnuFileLoad")->trigger();
+    EXPECT_FALSE(enabledDuringLoad);
+    EXPECT_TRUE(dialog->isEnabled());
 }
 
 TEST_F(MainWindowCommands, HelpContentsNamesTheMissingPage)
