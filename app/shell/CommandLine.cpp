@@ -1,5 +1,7 @@
 #include "app/shell/CommandLine.h"
 
+#include "app/shell/Startup.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
@@ -8,10 +10,7 @@ namespace {
 
 QString versionText()
 {
-    return QStringLiteral("Varnook %1.%2.%3\n")
-        .arg(VARNOOK_VERSION_MAJOR)
-        .arg(VARNOOK_VERSION_MINOR)
-        .arg(VARNOOK_VERSION_REVISION);
+    return QStringLiteral("Varnook ") + ProgramVersion() + u'\n';
 }
 
 } // namespace

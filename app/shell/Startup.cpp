@@ -33,12 +33,12 @@ void showFailure(const QString& message)
     UiSeams::messageBox({ApplicationTitle(), message, vbOKOnly | vbCritical, nullptr});
 }
 
-QString versionText()
+} // namespace
+
+QString ProgramVersion()
 {
     return QStringLiteral("%1.%2.%3").arg(VARNOOK_VERSION_MAJOR).arg(VARNOOK_VERSION_MINOR).arg(VARNOOK_VERSION_REVISION);
 }
-
-} // namespace
 
 bool ConfigFlag(const QString& text)
 {
@@ -50,7 +50,7 @@ void WriteDefaultSettings()
     SettingsStore::Batch batch(ApplicationSettings(SETTINGS_APPLICATION));
     saveConfig(QStringLiteral("Name"), QStringLiteral("Varnook 2.0"));
     saveConfig(QStringLiteral("InstDir"), QCoreApplication::applicationDirPath());
-    saveConfig(QStringLiteral("Version"), versionText());
+    saveConfig(QStringLiteral("Version"), ProgramVersion());
     saveConfig(QStringLiteral("FirstRun"), kFalse);
     saveConfig(QStringLiteral("ShowProgress"), BooleanText(false));
     saveConfig(QStringLiteral("ShowSplash"), BooleanText(true));

@@ -10,6 +10,9 @@
 // What the program does before its main window opens: the settings of "Varnook2" (section
 // "config" and the definition tables) and the registry of the chosen Wine prefix.
 
+// "major.minor.revision" of the program.
+QString ProgramVersion();
+
 // A boolean option of "config" is false only for exactly "False"; every other text is true,
 // including the empty text an absent key reads as.
 bool ConfigFlag(const QString& text);

@@ -1,5 +1,6 @@
 #include "app/shell/frmAbout.h"
 
+#include "app/shell/Startup.h"
 #include "common/LinkLook.h"
 #include "common/MessageBoxes.h"
 #include "control/tree/Kestrow.h"
@@ -151,11 +152,7 @@ void frmAbout::link_Click(QLabel* label)
 
 void frmAbout::lblVersion_Click()
 {
-    const QString version = QStringLiteral("%1.%2.%3")
-                                .arg(VARNOOK_VERSION_MAJOR)
-                                .arg(VARNOOK_VERSION_MINOR)
-                                .arg(VARNOOK_VERSION_REVISION);
-    const QStringList lines{QStringLiteral("Varnook"), QStringLiteral("Version ") + version, QString(),
+    const QStringList lines{QStringLiteral("Varnook"), QStringLiteral("Version ") + ProgramVersion(), QString(),
                             QStringLiteral("Kestrow Control"), QStringLiteral("Version ") + m_control.GetVersionString()};
     ShowInfo(lines.join(QStringLiteral("\r\n")), QStringLiteral("Version Information"));
 }

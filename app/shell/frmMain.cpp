@@ -3,6 +3,7 @@
 #include "app/dialogs/frmAssoc.h"
 #include "app/shell/ItemCommands.h"
 #include "app/shell/StartupFlags.h"
+#include "app/shell/frmAbout.h"
 #include "app/shell/frmFind.h"
 #include "app/shell/UnsavedChanges.h"
 #include "app/shell/frmOptions.h"
@@ -86,6 +87,7 @@ frmMain::frmMain(QWidget* parent)
     connect(mnuToolsOptions, &QAction::triggered, this, &frmMain::mnuToolsOptions_Click);
     connect(mnuHelpContents, &QAction::triggered, this, &frmMain::mnuHelpContents_Click);
     connect(mnuKestrowFind, &QAction::triggered, this, &frmMain::mnuKestrowFind_Click);
+    connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
     connect(mnuKestrowRefresh, &QAction::triggered, this, &frmMain::mnuKestrowRefresh_Click);
     connect(mnuKestrowRemove, &QAction::triggered, this, &frmMain::btnRemove_Click);
     connect(mnuKestrowAssociateExt, &QAction::triggered, this, &frmMain::mnuKestrowAssociateExt_Click);
@@ -446,6 +448,12 @@ void frmMain::mnuKestrowFind_Click()
 void frmMain::mnuHelpContents_Click()
 {
     OpenHelpTopic(this, QStringLiteral("index.html"));
+}
+
+void frmMain::mnuHelpAbout_Click()
+{
+    frmAbout about(*kestrowMain, this);
+    UiSeams::execModal(about);
 }
 
 void frmMain::btnClose_Click()

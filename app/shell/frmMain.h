@@ -70,6 +70,7 @@ private:
     void mnuToolsOptions_Click();
     void mnuHelpContents_Click();
     void mnuKestrowFind_Click();
+    void mnuHelpAbout_Click();
     void mnuKestrowRefresh_Click();
     void mnuKestrowAssociateExt_Click();
     void mnuKestrowAddTo_Click();

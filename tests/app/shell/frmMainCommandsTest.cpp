@@ -207,6 +207,18 @@ TEST_F(MainWindowCommands, FindSelectsMatchesThatThePanelFollowsAndIsOneWindowTh
     EXPECT_TRUE(dialog->isEnabled());
 }
 
+TEST_F(MainWindowCommands, AboutOpensModallyOwnedByTheWindow)
+{
+    QString caption;
+    m_ui.onModal = [&](QDialog& dialog) {
+        EXPECT_EQ(dialog.parentWidget(), &m_window);
+        caption = dialog.windowTitle();
+        return 0;
+    };
+    child<QAction>("mnuHelpAbout")->trigger();
+    EXPECT_EQ(caption, u"About"_s);
+}
+
 TEST_F(MainWindowCommands, HelpContentsNamesTheMissingPage)
 {
     child<QAction>("mnuHelpContents")->trigger();
