@@ -35,9 +35,6 @@ public:
     // The name shown in the caption: the file's name, or the path of a drive or the root folder.
     QString displayName() const;
     const QString& linuxPath() const { return m_linuxPath; }
-    const QString& windowsPath() const { return m_windowsPath; }
-    const QString& mimeType() const { return m_mimeType; }
-    qint64 size() const { return m_size; }
     const std::optional<PeVersionInfo>& version() const { return m_version; }
 
     // The rows of the group "General", in order; rows without a value (a folder's size, a date

@@ -4,7 +4,6 @@
 
 #include <QDialog>
 
-class QFormLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -12,9 +11,10 @@ class QPushButton;
 class QVBoxLayout;
 
 // The properties of one file, as a Windows property sheet shows them: a modeless window of its
-// own that belongs to the window that asked (and goes with it), and deletes itself when closed. Every value is a read-only text field, so that it can be selected and
-// copied; "General" holds paths, type, size, dates and permissions, "Version" the version
-// resource of programs and libraries.
+// own that belongs to the window that asked (and goes with it), and deletes itself when closed.
+// Every value is a read-only text field, so that it can be selected and copied; "General" holds
+// paths, type, size, dates and permissions, "Version" the version resource of programs and
+// libraries.
 class frmProperties : public QDialog {
     Q_OBJECT
 

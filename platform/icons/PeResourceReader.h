@@ -10,9 +10,9 @@ class QFile;
 
 // Reads where the icon resources of a PE image (PE32 or PE32+) lie in its file: the icon groups
 // (RT_GROUP_ICON) in resource-directory order and the icon images (RT_ICON) by ID; and where its
-// version resource (RT_VERSION) lies. Every read is
-// bounds-checked against the file; a damaged file yields fewer resources, never more work than
-// its directory entries and never memory beyond a fixed limit.
+// version resource (RT_VERSION) lies. Every read is bounds-checked against the file; a damaged
+// file yields fewer resources, never more work than its directory entries and never memory
+// beyond a fixed limit.
 class PeResourceReader {
 public:
     struct Location {
@@ -33,7 +33,8 @@ public:
     };
 
     // The icon and version resources of the image in `file` (open for reading); an image without
-    // resources has none. nullopt when the file is no PE image (a DOS or 16-bit NE program, for instance).
+    // resources has none. nullopt when the file is no PE image (a DOS or 16-bit NE program, for
+    // instance).
     static std::optional<Resources> read(QFile& file);
 
     // Longer resource names are cut; they only label groups.
