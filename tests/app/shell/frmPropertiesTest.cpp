@@ -10,7 +10,6 @@
 #include "tests/platform/icons/TestPeWriter.cpp"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TestPrefix.h"
-#include "tests/support/WinePrefix.h"
 
 #include <QApplication>
 #include <QDir>
@@ -326,44 +325,6 @@ TEST_F(PropertiesTest, ShowInFileManagerOpensTheFolderWithoutAFileManagerOnDBus)
     ASSERT_EQ(m_ui.boxes().size(), 1u);
     EXPECT_EQ(m_ui.boxes()[0].text, u"The file could not be shown in a file manager."_s);
     EXPECT_EQ(m_ui.boxes()[0].icon(), vbInformation);
-}
-
-// The windows of real programs of a Wine prefix: Wine's notepad has no version resource, its
-// explorer has one.
-TEST(PropertiesWine, ProgramsOfABootedPrefix)
-{
-    if (!WinePrefix::wineAvailable())
-        GTEST_SKIP() << "Wine is not installed";
-    const WinePrefix wine;
-    if (!wine.isValid())
-        GTEST_SKIP() << "wineboot made no prefix";
-    TestPrefix current; // a current registry for the prefix's environment
-    current.open();
-    SetIconPrefix(wine.path());
-    QWidget owner;
-    const struct {
-        QString command;
-        QString windowsPath;
-        QString description; // empty: no "Version"
-    } cases[] = {
-        {u"notepad.exe %1"_s, u"C:\\windows\\system32\\notepad.exe"_s, QString()},
-        {u"%windir%\\explorer.exe /e"_s, u"C:\\windows\\explorer.exe"_s, u"Wine Explorer"_s},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.command.toStdString());
-        const QString file = PrefixPathMapper().map(ExtractCommandFile(c.command));
-        ASSERT_FALSE(file.isEmpty());
-        frmProperties window(FilePropertiesInfo(file, PrefixPathMapper()), &owner);
-        window.setAttribute(Qt::WA_DeleteOnClose, false);
-        EXPECT_EQ(window.windowTitle(), QFileInfo(file).fileName() + u" Properties"_s);
-        EXPECT_EQ(window.findChild<QLineEdit*>(u"txtWindowsPath"_s)->text(), c.windowsPath);
-        if (c.description.isEmpty()) {
-            EXPECT_EQ(window.findChild<QGroupBox*>(u"frameVersion"_s), nullptr);
-        } else {
-            ASSERT_NE(window.findChild<QGroupBox*>(u"frameVersion"_s), nullptr);
-            EXPECT_EQ(window.findChild<QLineEdit*>(u"txtFileDescription"_s)->text(), c.description);
-        }
-    }
 }
 
 } // namespace
