@@ -115,6 +115,11 @@ void SetIconPrefix(const QString& prefixDir)
         WindowsPathMapper(prefixDir, prefixDir.isEmpty() ? PrefixEnvironment() : PrefixEnvironment::fromRegistry()));
 }
 
+const WindowsPathMapper& PrefixPathMapper()
+{
+    return resolver().mapper();
+}
+
 bool HasIcon(const QString& location)
 {
     const IconLocation parsed = ParseIconLocation(location);

@@ -6,6 +6,7 @@
 class ImageList;
 class QLabel;
 class QListWidget;
+class WindowsPathMapper;
 
 // Icons named by icon locations ("SHELL32.DLL,0", "\"C:\\x\\y.dll\",-3"): into an image list
 // under a key, into a picture, or all icons of one file into a list. Paths are Windows paths of
@@ -29,6 +30,11 @@ IconLocation ParseIconLocation(const QString& location);
 // The Wine prefix whose files icon paths name; its environment comes from the current registry.
 // An empty folder leaves only Varnook's own icon library.
 void SetIconPrefix(const QString& prefixDir);
+
+// How Windows paths of the prefix set with SetIconPrefix() become Linux paths and back (paths of
+// the run's prefix are the same whether they name icons or programs). Without a prefix only Linux
+// paths map. The reference holds until the next SetIconPrefix().
+const WindowsPathMapper& PrefixPathMapper();
 
 // Whether `location` names an icon that can be drawn.
 bool HasIcon(const QString& location);

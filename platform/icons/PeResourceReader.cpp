@@ -11,6 +11,7 @@ namespace {
 
 constexpr quint16 kRtIcon = 3;
 constexpr quint16 kRtGroupIcon = 14;
+constexpr quint16 kRtVersion = 16;
 constexpr quint32 kHighBit = 0x80000000u;
 
 // Up to `length` bytes at `offset`, fewer at the end of the file.
@@ -197,6 +198,12 @@ std::optional<PeResourceReader::Resources> PeResourceReader::read(QFile& file)
             if (!resources.icons.contains(id))
                 resources.icons.insert(id, image.firstLanguage(entry));
         }
+    }
+    if (const auto versions = typeDirectory(kRtVersion)) {
+        // Programs carry one version resource (ID 1); a second would only repeat it.
+        const auto entries = image.entries(*versions);
+        if (!entries.empty())
+            resources.version = image.firstLanguage(entries.front());
     }
     return resources;
 }

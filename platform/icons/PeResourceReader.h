@@ -9,9 +9,10 @@
 class QFile;
 
 // Reads where the icon resources of a PE image (PE32 or PE32+) lie in its file: the icon groups
-// (RT_GROUP_ICON) in resource-directory order and the icon images (RT_ICON) by ID. Every read is
-// bounds-checked against the file; a damaged file yields fewer resources, never more work than
-// its directory entries and never memory beyond a fixed limit.
+// (RT_GROUP_ICON) in resource-directory order and the icon images (RT_ICON) by ID; and where its
+// version resource (RT_VERSION) lies. Every read is bounds-checked against the file; a damaged
+// file yields fewer resources, never more work than its directory entries and never memory
+// beyond a fixed limit.
 class PeResourceReader {
 public:
     struct Location {
@@ -28,10 +29,12 @@ public:
     struct Resources {
         QList<Group> groups;
         QHash<quint16, Location> icons;
+        Location version; // the VS_VERSIONINFO of the first version resource, first language
     };
 
-    // The icon resources of the image in `file` (open for reading); an image without resources
-    // has none. nullopt when the file is no PE image (a DOS or 16-bit NE program, for instance).
+    // The icon and version resources of the image in `file` (open for reading); an image without
+    // resources has none. nullopt when the file is no PE image (a DOS or 16-bit NE program, for
+    // instance).
     static std::optional<Resources> read(QFile& file);
 
     // Longer resource names are cut; they only label groups.

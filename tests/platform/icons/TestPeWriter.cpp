@@ -3,6 +3,7 @@
 #include <algorithm>
 
 using D = TestIconData;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -28,7 +29,69 @@ void words(QByteArray& out, quint32 first, quint32 second)
     D::put32(out, second);
 }
 
+// A node of a version resource: length, value length, type, key, value, children, each part
+// aligned to 4 bytes; the length covers everything up to the end of the last child.
+QByteArray versionBlock(const QString& key, quint16 type, quint16 valueLength, const QByteArray& value,
+                        const QList<QByteArray>& children = {})
+{
+    QByteArray out;
+    D::put16(out, 0);
+    D::put16(out, valueLength);
+    D::put16(out, type);
+    for (QChar c : key)
+        D::put16(out, c.unicode());
+    D::put16(out, 0);
+    align(out, 4);
+    out.append(value);
+    for (const QByteArray& child : children) {
+        align(out, 4);
+        out.append(child);
+    }
+    D::set16(out, 0, quint16(out.size()));
+    return out;
+}
+
+QByteArray utf16z(const QString& text)
+{
+    QByteArray out;
+    for (QChar c : text)
+        D::put16(out, c.unicode());
+    D::put16(out, 0);
+    return out;
+}
+
 } // namespace
+
+QByteArray TestPeWriter::versionResource(quint64 fileVersion, quint64 productVersion, const QList<StringTable>& tables)
+{
+    QByteArray fixed;
+    D::put32(fixed, 0xFEEF04BD);
+    D::put32(fixed, 0x00010000); // structure version
+    D::put32(fixed, quint32(fileVersion >> 32));
+    D::put32(fixed, quint32(fileVersion));
+    D::put32(fixed, quint32(productVersion >> 32));
+    D::put32(fixed, quint32(productVersion));
+    D::put32(fixed, 0x3F);    // flags mask
+    D::put32(fixed, 0);       // flags
+    D::put32(fixed, 0x40004); // VOS_NT_WINDOWS32
+    D::put32(fixed, 1);       // VFT_APP
+    fixed.append(12, char(0)); // subtype, date
+
+    QList<QByteArray> stringTables;
+    QByteArray translations;
+    for (const StringTable& table : tables) {
+        QList<QByteArray> strings;
+        for (const auto& [name, text] : table.strings)
+            strings.append(versionBlock(name, 1, quint16(text.size() + 1), utf16z(text)));
+        stringTables.append(versionBlock(table.key, 1, 0, {}, strings));
+        D::put16(translations, quint16(table.key.left(4).toUInt(nullptr, 16)));
+        D::put16(translations, quint16(table.key.mid(4).toUInt(nullptr, 16)));
+    }
+    const QByteArray translation = versionBlock(u"Translation"_s, 0, quint16(translations.size()), translations);
+    return versionBlock(u"VS_VERSION_INFO"_s, 0, quint16(fixed.size()), fixed,
+                        {versionBlock(u"StringFileInfo"_s, 1, 0, {}, stringTables),
+                         versionBlock(u"VarFileInfo"_s, 1, 0, {}, {translation})});
+}
 
 void TestPeWriter::addGroup(const QString& name, const QList<TestIconData::Image>& images)
 {
@@ -54,13 +117,17 @@ QByteArray TestPeWriter::resourceSection()
         named += group.name.isEmpty() ? 0 : 1;
     }
     const int groupCount = int(m_groups.size());
+    const bool hasVersion = !m_version.isEmpty();
+    const int versionCount = hasVersion ? 1 : 0;
+    const int leaves = groupCount + iconCount + versionCount;
 
     // Fixed-size parts first: directories, language directories, data entries; then names and data.
-    const qint64 groupDir = 16 + 2 * 8;
+    const qint64 groupDir = 16 + (2 + versionCount) * 8;
     const qint64 iconDir = groupDir + 16 + 8 * groupCount;
-    const qint64 languages = iconDir + 16 + 8 * iconCount;
-    const qint64 dataEntries = languages + 24 * (groupCount + iconCount);
-    const qint64 names = dataEntries + 16 * (groupCount + iconCount);
+    const qint64 versionDir = iconDir + 16 + 8 * iconCount;
+    const qint64 languages = versionDir + (16 + 8) * versionCount;
+    const qint64 dataEntries = languages + 24 * leaves;
+    const qint64 names = dataEntries + 16 * leaves;
 
     QByteArray nameBytes;
     QList<qint64> nameOffsets;
@@ -102,11 +169,20 @@ QByteArray TestPeWriter::resourceSection()
             align(data, 8);
         }
     }
+    m_layout.versionData = 0;
+    if (hasVersion) {
+        m_layout.versionData = kSectionOffset + dataStart + data.size();
+        blobs.append({dataStart + data.size(), m_version.size()});
+        data.append(m_version);
+        align(data, 8);
+    }
 
     QByteArray section;
-    directory(section, 0, 2);
+    directory(section, 0, 2 + versionCount);
     words(section, 3, quint32(iconDir) | kSubdirectory);   // RT_ICON
     words(section, 14, quint32(groupDir) | kSubdirectory); // RT_GROUP_ICON
+    if (hasVersion)
+        words(section, 16, quint32(versionDir) | kSubdirectory); // RT_VERSION
 
     directory(section, named, groupCount - named);
     for (int i = 0; i < groupCount; ++i) {
@@ -117,7 +193,11 @@ QByteArray TestPeWriter::resourceSection()
     directory(section, 0, iconCount);
     for (int i = 0; i < iconCount; ++i)
         words(section, quint32(i + 1), quint32(languages + 24 * (groupCount + i)) | kSubdirectory);
-    for (int i = 0; i < groupCount + iconCount; ++i) {
+    if (hasVersion) {
+        directory(section, 0, 1);
+        words(section, 1, quint32(languages + 24 * (groupCount + iconCount)) | kSubdirectory);
+    }
+    for (int i = 0; i < leaves; ++i) {
         directory(section, 0, 1);
         words(section, 0x409, quint32(dataEntries + 16 * i)); // one language: en-US
     }
@@ -133,6 +213,7 @@ QByteArray TestPeWriter::resourceSection()
     m_layout.groupDirectory = kSectionOffset + groupDir;
     m_layout.firstGroupData = groupCount ? kSectionOffset + blobs.at(0).first : 0;
     m_layout.firstIconEntry = iconCount ? kSectionOffset + dataEntries + 16 * groupCount : 0;
+    m_layout.versionEntry = hasVersion ? kSectionOffset + dataEntries + 16 * (groupCount + iconCount) : 0;
     return section;
 }
 
