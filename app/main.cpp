@@ -1,4 +1,5 @@
 #include "app/shell/CommandLine.h"
+#include "app/shell/FileProperties.h"
 #include "app/shell/Startup.h"
 #include "app/shell/frmMain.h"
 #include "control/tree/IconList.h"
@@ -31,6 +32,7 @@ int main(int argc, char* argv[])
     // Registry, settings, seams and caches of this run: made after the application object, so
     // that they end before it.
     RunContext context;
+    InstallFilePropertiesWindow();
 
     ReportSettingsProblems();
     LoadStartupSettings();

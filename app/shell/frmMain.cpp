@@ -1,6 +1,7 @@
 #include "app/shell/frmMain.h"
 
 #include "app/dialogs/frmAssoc.h"
+#include "app/shell/FileProperties.h"
 #include "app/shell/ItemCommands.h"
 #include "app/shell/StartupFlags.h"
 #include "app/shell/frmAbout.h"
@@ -374,7 +375,7 @@ void frmMain::ClickExecLabel(QLabel* label)
     if (label->text() == QStringLiteral("CLSID:"))
         kestrowMain->ShowClsidTool(value->text());
     else
-        UiSeams::showFileProperties(value->text(), this); // PROPS
+        ShowFileProperties(value->text(), this);
 }
 
 QString frmMain::chooseFileType(qint16 kind)

@@ -2,6 +2,7 @@
 #include "app/shell/frmFind.h"
 #include "app/shell/frmMain.h"
 #include "control/records/Definitions.h"
+#include "control/tree/IconList.h"
 #include "control/tree/Kestrow.h"
 #include "tests/app/shell/ShellTestSupport.h"
 #include "tests/support/KestrowFixture.h"
@@ -12,6 +13,7 @@
 #include "tests/support/TreeClicks.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QTimer>
@@ -36,6 +38,7 @@ protected:
     {
         setFlags(u"LoadOnStartup LoadFull RefreshOnSelect"_s);
         m_prefix.open();
+        SetIconPrefix(m_prefix.path()); // as the program does: Windows paths name files of this prefix
         m_window.setPrefix(&m_prefix.store());
         m_window.Form_Load();
     }
@@ -153,14 +156,19 @@ TEST_F(MainWindowCommands, AssociateWithChoosesTheTypeInTheChooser)
 
 TEST_F(MainWindowCommands, RowLinksOpenTheFilePropertiesOrTheClsid)
 {
+    ASSERT_TRUE(QDir(m_prefix.path()).mkpath(u"drive_c/windows/system32"_s));
+    m_prefix.writeFile(u"drive_c/windows/system32/notepad.exe"_s, "MZ");
     click(u"ac__.open.txtfile"_s);
     QTest::mouseClick(child<QLabel>("lblInfo1"), Qt::LeftButton);
     ASSERT_EQ(m_ui.propertiesRequests().size(), 1u);
+    EXPECT_TRUE(m_ui.propertiesRequests()[0].linuxPath.endsWith(u"/drive_c/windows/system32/notepad.exe"_s));
     EXPECT_EQ(m_ui.propertiesRequests()[0].owner, &m_window);
 
-    // Plain rows do nothing.
+    // Plain rows do nothing; the keyboard follows a link as the mouse does.
     QTest::mouseClick(child<QLabel>("lblInfo2"), Qt::LeftButton);
     EXPECT_EQ(m_ui.propertiesRequests().size(), 1u);
+    QTest::keyClick(child<QLabel>("lblInfo1"), Qt::Key_Return);
+    EXPECT_EQ(m_ui.propertiesRequests().size(), 2u);
 }
 
 TEST_F(MainWindowCommands, TheRightButtonPopsUpTheActionsMenuWhereItWasPressed)

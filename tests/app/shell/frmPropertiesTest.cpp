@@ -6,9 +6,9 @@
 #include "app/shell/frmProperties.h"
 #include "control/tree/IconList.h"
 #include "platform/shell/WindowsPathMapper.h"
-// The PE writer of the icon tests, built into this test program too (it is no support library).
-#include "tests/platform/icons/TestPeWriter.cpp"
+
 #include "tests/support/ScriptedUi.h"
+#include "tests/support/TestPeWriter.h"
 #include "tests/support/TestPrefix.h"
 
 #include <QApplication>

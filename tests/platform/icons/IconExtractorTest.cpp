@@ -4,7 +4,7 @@
 #include "platform/icons/IconExtractor.h"
 #include "platform/icons/IconFile.h"
 #include "tests/support/TestIconData.h"
-#include "tests/platform/icons/TestPeWriter.h"
+#include "tests/support/TestPeWriter.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,7 +3,7 @@
 
 #include "platform/icons/IconResolver.h"
 #include "tests/support/TestIconData.h"
-#include "tests/platform/icons/TestPeWriter.h"
+#include "tests/support/TestPeWriter.h"
 
 #include <QDir>
 #include <QFile>

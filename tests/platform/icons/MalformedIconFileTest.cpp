@@ -1,6 +1,6 @@
 #include "platform/icons/IconExtractor.h"
 #include "tests/support/TestIconData.h"
-#include "tests/platform/icons/TestPeWriter.h"
+#include "tests/support/TestPeWriter.h"
 
 #include <QFile>
 #include <QTemporaryDir>

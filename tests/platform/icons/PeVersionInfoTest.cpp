@@ -3,7 +3,7 @@
 
 #include "platform/icons/PeResourceReader.h"
 #include "platform/icons/PeVersionInfo.h"
-#include "tests/platform/icons/TestPeWriter.h"
+#include "tests/support/TestPeWriter.h"
 #include "tests/support/TestIconData.h"
 #include "tests/support/WinePrefix.h"
 

@@ -1,4 +1,4 @@
-#include "tests/platform/icons/TestPeWriter.h"
+#include "tests/support/TestPeWriter.h"
 
 #include <algorithm>
 
