@@ -1,14 +1,21 @@
 #include "app/dialogs/frmAssoc.h"
+#include "app/shell/frmFind.h"
 #include "app/shell/frmMain.h"
 #include "app/shell/StartupFlags.h"
 #include "control/records/ActionObject.h"
+#include "control/records/FileTypeObject.h"
+#include "control/tree/IconList.h"
 #include "control/tree/Kestrow.h"
 #include "tests/interop/InteropSupport.h"
 #include "tests/support/TreeClicks.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
@@ -85,6 +92,72 @@ protected:
     std::unique_ptr<PrefixStore> store;
     std::unique_ptr<frmMain> window;
 };
+
+TEST_F(MainWindowInterop, ATypeShowsItsRowsAndItsCommandLeadsToTheProgramInThePrefix)
+{
+    click(u"ft__.txtfile"_s);
+    EXPECT_EQ(child<QLabel>("lblInfo1")->text() + child<QLineEdit>("txtInfo1")->text(), u"Internal Name:txtfile"_s);
+    EXPECT_EQ(child<QLabel>("lblInfo2")->text() + child<QLineEdit>("txtInfo2")->text(), u"CLSID:none"_s);
+    EXPECT_FALSE(child<QLabel>("lblInfo2")->font().underline()) << "no class to query";
+    EXPECT_EQ(child<QLabel>("lblInfo3")->text() + child<QLineEdit>("txtInfo3")->text(), u"Flags:none"_s);
+
+    SetIconPrefix(wine.path()); // as the program does for the prefix it opens
+    click(u"ac__.open.txtfile"_s);
+    ASSERT_TRUE(child<QLabel>("lblInfo1")->font().underline());
+    QTest::mouseClick(child<QLabel>("lblInfo1"), Qt::LeftButton);
+    ASSERT_EQ(ui.propertiesRequests().size(), 1u) << (ui.boxes().empty() ? std::string() : ui.boxes()[0].text.toStdString());
+    EXPECT_EQ(QFileInfo(ui.propertiesRequests()[0].linuxPath).canonicalFilePath(),
+              QFileInfo(wine.filePath(u"drive_c/windows/system32/notepad.exe"_s)).canonicalFilePath());
+}
+
+TEST_F(MainWindowInterop, FindWalksTheMatchesInLoadOrderAndStartsAgain)
+{
+    child<QAction>("mnuKestrowFind")->trigger();
+    frmFind* find = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* candidate = qobject_cast<frmFind*>(top))
+            find = candidate;
+    ASSERT_NE(find, nullptr);
+    find->findChild<QCheckBox*>(u"chkType"_s)->setChecked(true);
+    find->findChild<QCheckBox*>(u"chkCritName"_s)->setChecked(true);
+    auto* text = find->findChild<QLineEdit*>(u"txtFind"_s);
+    auto* next = find->findChild<QPushButton*>(u"btnFind"_s);
+
+    // The types whose names hold "Document", in the order they were loaded.
+    QStringList expected;
+    for (const auto& entry : window->tree()->FileTypeCollection())
+        if (entry.item->Name.contains(u"Document"_s) && window->tree()->GetNodeFromKey(entry.item->Key()))
+            expected << entry.item->Key();
+    ASSERT_FALSE(expected.isEmpty());
+
+    text->setText(u"Document"_s);
+    QStringList selected;
+    for (int i = 0; i < expected.size(); ++i) {
+        next->click();
+        selected << window->tree()->SelectedNode()->key();
+    }
+    EXPECT_EQ(selected, expected);
+    EXPECT_TRUE(ui.boxes().empty());
+    next->click();
+    ASSERT_EQ(ui.boxes().size(), 1u);
+    EXPECT_EQ(ui.boxes()[0].text, u"Nothing found.\r\n\r\nTo continue searching from the top click 'Find Next'."_s);
+    next->click();
+    EXPECT_EQ(window->tree()->SelectedNode()->key(), expected.front());
+
+    ui.clear();
+    text->setText(u"document"_s); // letter case counts
+    next->click();
+    ASSERT_EQ(ui.boxes().size(), 1u);
+    EXPECT_TRUE(ui.boxes()[0].text.startsWith(u"Nothing found."_s));
+}
+
+TEST_F(MainWindowInterop, HelpWithoutItsFolderSaysWhichPageIsMissing)
+{
+    child<QAction>("mnuHelpContents")->trigger();
+    ASSERT_EQ(ui.boxes().size(), 1u);
+    EXPECT_EQ(ui.boxes()[0].title, u"Error - 2"_s);
+    EXPECT_TRUE(ui.boxes()[0].text.contains(u"'index.html'"_s));
+}
 
 TEST_F(MainWindowInterop, RemovingAnActionIsWhatWineSeesAndNothingElse)
 {
