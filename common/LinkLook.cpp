@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyle>
 
 namespace {
@@ -17,6 +18,27 @@ void setLinkFocus(QLabel* label, bool link)
     label->setStyleSheet(link ? QStringLiteral("QLabel:focus { outline: 1px dotted; background: palette(highlight); "
                                                "color: palette(highlighted-text); }")
                               : QString());
+}
+
+// A question mark in a blue disc: the same everywhere, where styles draw the standard help icon
+// in very different ways (or as a life buoy).
+QPixmap helpPixmap(int size, qreal ratio)
+{
+    QPixmap pixmap(QSize(size, size) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x1f, 0x4e, 0x9c), 1));
+    painter.setBrush(QColor(0x2f, 0x6f, 0xd6));
+    painter.drawEllipse(QRectF(0.5, 0.5, size - 1, size - 1));
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(size * 2 / 3);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRectF(0, 0, size, size), Qt::AlignCenter, QStringLiteral("?"));
+    return pixmap;
 }
 
 } // namespace
@@ -64,8 +86,7 @@ bool LinkLook::isLink(const QLabel* label)
 
 void LinkLook::SetHelpPicture(QLabel* label)
 {
-    const int size = label->style()->pixelMetric(QStyle::PM_LargeIconSize);
-    label->setPixmap(label->style()->standardIcon(QStyle::SP_DialogHelpButton).pixmap(size, size));
+    label->setPixmap(helpPixmap(label->style()->pixelMetric(QStyle::PM_LargeIconSize), label->devicePixelRatioF()));
     label->setProperty(kHelpPicture, true);
     label->setToolTip(QStringLiteral("Click here for help!"));
     label->setAccessibleName(QStringLiteral("Help"));
