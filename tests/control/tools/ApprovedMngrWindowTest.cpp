@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -276,37 +278,51 @@ TEST_F(ApprovedMngrWindowTest, RefreshReadsTheListAgain)
     EXPECT_EQ(rows().size(), 3);
 }
 
-// ---- commands that arrive while the list loads (timers run while the walk lets events through)
+// ---- commands that arrive while the list loads
+
+// Runs `command` while the window loads its list, when the walk lets events through for the
+// last time: both entries are read, the end is not found yet.
+void duringLoad(frmApprovedMngr* window, const std::function<void()>& command)
+{
+    auto* timer = new QTimer(window);
+    timer->setInterval(0);
+    int pumps = 0;
+    QObject::connect(timer, &QTimer::timeout, window, [&pumps, timer, command] {
+        if (++pumps < 3)
+            return;
+        timer->stop();
+        command();
+    });
+    timer->start();
+    window->Load();
+    EXPECT_EQ(pumps, 3);
+    delete timer;
+}
 
 TEST_F(ApprovedMngrWindowTest, RefreshDuringALoadDoesNotDoubleTheRows)
 {
-    QTimer::singleShot(0, window, [&] {
+    duringLoad(window, [&] {
         EXPECT_TRUE(window->isLoading());
         child<QAction>("mnuPopupRefresh")->trigger();
     });
-    window->Load();
     EXPECT_FALSE(window->isLoading());
     EXPECT_EQ(rows(), kStartRows);
 }
 
 TEST_F(ApprovedMngrWindowTest, AddDuringALoadShowsTheAddedEntry)
 {
-    QTimer::singleShot(0, window, [&] {
-        EXPECT_TRUE(window->isLoading());
-        add(kNew, u"Varnook Test"_s);
-    });
-    window->Load();
-    EXPECT_EQ(rows(), kStartRows + QStringList(u"Varnook Test|{00000000-0000-0000-0000-00000000000C}|"_s));
+    // It comes first in the registry's order, before the entries the walk has read.
+    duringLoad(window, [&] { add(u"{00000000-0000-0000-0000-000000000001}"_s, u"Varnook Test"_s); });
+    EXPECT_EQ(rows(), QStringList(u"Varnook Test|{00000000-0000-0000-0000-000000000001}|"_s) + kStartRows);
 }
 
 TEST_F(ApprovedMngrWindowTest, CloseDuringALoadWaitsForItsEnd)
 {
     bool closedDuringLoad = true;
-    QTimer::singleShot(0, window, [&] {
+    duringLoad(window, [&] {
         window->close();
         closedDuringLoad = !window->isVisible();
     });
-    window->Load();
     EXPECT_FALSE(closedDuringLoad);
     ASSERT_TRUE(window);
     EXPECT_FALSE(window->isVisible());
