@@ -20,7 +20,7 @@ public:
     using Pump = std::function<void()>;
 
     // Every entry of the list, in the registry's order; empty when the list key cannot be read.
-    // A name longer than the text buffer is cut to fit; it never hides the entries after it.
+    // A description longer than the text buffer is cut to fit; it never hides the entries after it.
     static std::vector<ApprovedEntry> regEnumApproved(const Pump& pump = {});
 
     // Sets the value `clsid` to `name` (REG_SZ). Returns 0, the registry's code, or 1013 when the

@@ -88,15 +88,6 @@ TEST(ApprovedListTest, AMissingListIsEmpty)
     EXPECT_EQ(pumped, 0);
 }
 
-TEST(ApprovedListTest, ReadingTheListLeavesTheFileUntouched)
-{
-    TestPrefix prefix(kRegistry);
-    prefix.open();
-    const QByteArray before = prefix.readFile(u"system.reg"_s);
-    ApprovedList::regEnumApproved();
-    EXPECT_EQ(prefix.readFile(u"system.reg"_s), before);
-}
-
 // ---- changes
 
 const QByteArray kSmallList = R"(
