@@ -57,10 +57,18 @@ frmMimeTypes::frmMimeTypes(QWidget* parent)
     lstMimeTypes->setAllColumnsShowFocus(true);
     lstMimeTypes->setSelectionMode(QAbstractItemView::SingleSelection);
     lstMimeTypes->setContextMenuPolicy(Qt::CustomContextMenu);
-    lstMimeTypes->header()->resizeSection(ColumnType, charWidth * 30);
-    lstMimeTypes->header()->resizeSection(ColumnExtension, charWidth * 10);
-    lstMimeTypes->header()->resizeSection(ColumnClsid, charWidth * 42);
-    lstMimeTypes->setMinimumSize(charWidth * 100, fontMetrics().height() * 16);
+    // Wide enough for long content types and whole CLSIDs.
+    const auto columnWidth = [&](const QString& sample) { return fontMetrics().horizontalAdvance(sample) + charWidth * 3; };
+    const int widths[] = {columnWidth(QStringLiteral("application/x-zip-compressed")),
+                          columnWidth(QStringLiteral("Extension")),
+                          columnWidth(QStringLiteral("{00000000-0000-0000-0000-000000000000}")),
+                          columnWidth(QStringLiteral("{00000000-0000-0000-0000-000000000000}"))};
+    int listWidth = 0;
+    for (int column = ColumnType; column <= ColumnImageClsid; ++column) {
+        lstMimeTypes->header()->resizeSection(column, widths[column]);
+        listWidth += widths[column];
+    }
+    lstMimeTypes->setMinimumSize(listWidth + charWidth * 4, fontMetrics().height() * 16);
 
     btnRemove = makeButton(this, QStringLiteral("btnRemove"), QStringLiteral("Remove..."),
                            QStringLiteral("Remove the currently selected Content Type."));
