@@ -80,15 +80,6 @@ TEST_F(MimeDatabaseTest, ListsEveryContentTypeInRegistryOrderWithItsValues)
     }
 }
 
-TEST_F(MimeDatabaseTest, ReadingLeavesTheFileAsItWas)
-{
-    const QByteArray before = systemReg();
-    MimeDatabase::regEnumMimeTypes();
-    EXPECT_FALSE(prefix.store().hasUnsavedChanges());
-    prefix.store().save();
-    EXPECT_TRUE(systemReg() == before);
-}
-
 TEST(MimeDatabaseMissing, NoDatabaseListsNothing)
 {
     TestPrefix prefix(R"(
