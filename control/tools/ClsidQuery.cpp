@@ -137,12 +137,14 @@ private:
     std::unordered_set<QString, CaseInsensitiveHash, CaseInsensitiveEqual> m_keys;
 };
 
+enum class Entries { Subkeys, Values };
+
 // The number of subkeys or values of an open key, as a list reader sizes its walk; 0 when it
 // cannot be asked.
-DWORD countOf(HKEY key, bool subkeys)
+DWORD countOf(HKEY key, Entries entries)
 {
     DWORD count = 0;
-    if (subkeys)
+    if (entries == Entries::Subkeys)
         RegQueryInfoKey(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                         nullptr);
     else
@@ -160,7 +162,7 @@ QList<std::pair<QString, QString>> subkeyDefaults(HKEY classKey, const QString& 
     RegKeyHandle key;
     if (RegOpenKeyEx(classKey, path, 0, KEY_READ, key.out()) != ERROR_SUCCESS)
         return entries;
-    const DWORD count = countOf(key.get(), true);
+    const DWORD count = countOf(key.get(), Entries::Subkeys);
     QString name;
     for (DWORD index = 0; index < count; ++index) {
         DWORD chars = kTextBufferChars;
@@ -181,7 +183,7 @@ QList<std::pair<QString, QString>> namedValues(HKEY classKey, const QString& pat
     RegKeyHandle key;
     if (RegOpenKeyEx(classKey, path, 0, KEY_READ, key.out()) != ERROR_SUCCESS)
         return entries;
-    const DWORD count = countOf(key.get(), false);
+    const DWORD count = countOf(key.get(), Entries::Values);
     QString name;
     std::uint8_t data[kTextBufferChars * 2];
     for (DWORD index = 0; index < count; ++index) {
