@@ -15,7 +15,8 @@ const QStringList& PredefinedImageKeys()
         QStringLiteral("help.default"),        QStringLiteral("printer.default"),
         QStringLiteral("progfolder.closed"),   QStringLiteral("search.default"),
         QStringLiteral("inf.default"),         QStringLiteral("stop.default"),
-        QStringLiteral("go.default"),
+        QStringLiteral("go.default"),          QStringLiteral("error.default"),
+        QStringLiteral("regbinary.default"),   QStringLiteral("regstring.default"),
     };
     return keys;
 }

@@ -34,12 +34,14 @@ void expectDrawn(const QPixmap& pixmap, int size, const QString& what)
     EXPECT_LT(share, 1.0);
 }
 
-TEST(PredefinedImagesTest, NineteenKeysFromExclamationToGoEachWithItsOwnDrawing)
+TEST(PredefinedImagesTest, TwentyTwoKeysFromExclamationToRegStringEachWithItsOwnDrawing)
 {
     const QStringList& keys = PredefinedImageKeys();
-    ASSERT_EQ(keys.size(), 19);
+    ASSERT_EQ(keys.size(), 22);
     EXPECT_EQ(keys.front(), u"exclamation.default"_s);
-    EXPECT_EQ(keys.back(), u"go.default"_s);
+    // The tree's images keep their positions; the CLSID tool's three come after them.
+    EXPECT_EQ(keys.at(18), u"go.default"_s);
+    EXPECT_EQ(keys.back(), u"regstring.default"_s);
     // As many drawings as keys, each of a key: no key is listed twice.
     const QStringList files = QDir(u":/images/predefined"_s).entryList(QDir::Files);
     EXPECT_EQ(files.size(), keys.size());
