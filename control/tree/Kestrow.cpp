@@ -2,6 +2,9 @@
 
 #include "common/Trace.h"
 #include "control/records/Definitions.h"
+#include "control/tools/frmApprovedMngr.h"
+#include "control/tools/frmClsidTool.h"
+#include "control/tools/frmMimeTypes.h"
 #include "control/tree/CollectionLoader.h"
 #include "control/tree/LoadProgress.h"
 #include "control/tree/ProgressBox.h"
@@ -220,20 +223,38 @@ void Kestrow::SelectNode(KestrowNode* n)
 
 void Kestrow::ShowApprovedManager()
 {
-    TraceEvent(QStringLiteral("ShowApprovedManager"), QStringLiteral("the approved list window is not part of this build"),
-               kTraceProgress);
+    if (m_approvedMngr) {
+        // Already open: brought to the front as it is, without reading the list again.
+        m_approvedMngr->show();
+        m_approvedMngr->raise();
+        m_approvedMngr->activateWindow();
+        return;
+    }
+    m_approvedMngr = new frmApprovedMngr(this);
+    connect(m_approvedMngr, &frmApprovedMngr::QueryClsid, this, [this](const QString& clsid) { ShowClsidTool(clsid); });
+    m_approvedMngr->ShowApprovedManager();
 }
 
 void Kestrow::ShowMimeTypes()
 {
-    TraceEvent(QStringLiteral("ShowMimeTypes"), QStringLiteral("the MIME types window is not part of this build"),
-               kTraceProgress);
+    if (!m_mimeTypes) {
+        m_mimeTypes = new frmMimeTypes(this);
+        connect(m_mimeTypes, &frmMimeTypes::QueryClsid, this, [this](const QString& clsid) { ShowClsidTool(clsid); });
+    }
+    m_mimeTypes->ShowMimeTypes(); // reads the list on its first showing only
 }
 
 void Kestrow::ShowClsidTool(const QString& clsid)
 {
-    TraceEvent(QStringLiteral("ShowClsidTool"), QStringLiteral("the CLSID tool is not part of this build: ") + clsid,
-               kTraceProgress);
+    if (!m_clsidTool)
+        m_clsidTool = new frmClsidTool(this);
+    // A CLSID is queried even in an open tool; without one an open tool shows as it is.
+    if (!clsid.isEmpty())
+        m_clsidTool->StartWithQuery(clsid);
+    else
+        m_clsidTool->show();
+    m_clsidTool->raise();
+    m_clsidTool->activateWindow();
 }
 
 QString Kestrow::GetVersionString() const

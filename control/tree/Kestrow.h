@@ -2,10 +2,14 @@
 
 #include "control/tree/KestrowCore.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
 
+class frmApprovedMngr;
+class frmClsidTool;
+class frmMimeTypes;
 class frmSplash;
 class ProgressBox;
 class QModelIndex;
@@ -105,6 +109,10 @@ private:
     QTreeView* m_view = nullptr;
     std::unique_ptr<ProgressBox> m_progress;
     std::unique_ptr<frmSplash> m_splash;
+    // The tools: top-level windows of this control, so that they close with it, one of each.
+    QPointer<frmApprovedMngr> m_approvedMngr;
+    QPointer<frmMimeTypes> m_mimeTypes;
+    QPointer<frmClsidTool> m_clsidTool;
     bool m_loading = false;
     bool m_cancelRequested = false;
 };

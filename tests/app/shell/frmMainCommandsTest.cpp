@@ -227,6 +227,34 @@ TEST_F(MainWindowCommands, AboutOpensModallyOwnedByTheWindow)
     EXPECT_EQ(caption, u"About"_s);
 }
 
+TEST_F(MainWindowCommands, ToolsOpenOnceEachAsWindowsOfTheControlAndTheClsidLinkQueries)
+{
+    const auto windowsOf = [this](const char* className) {
+        int count = 0;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->inherits(className) && window->parentWidget() == m_window.tree() && window->isVisible())
+                ++count;
+        return count;
+    };
+    for (const char* tool : {"mnuToolsApprovedManager", "mnuToolsMimeTypes", "mnuToolsClsidTool"}) {
+        child<QAction>(tool)->trigger();
+        child<QAction>(tool)->trigger();
+    }
+    EXPECT_EQ(windowsOf("frmApprovedMngr"), 1);
+    EXPECT_EQ(windowsOf("frmMimeTypes"), 1);
+    EXPECT_EQ(windowsOf("frmClsidTool"), 1);
+
+    click(KestrowFixture::kMenu1);
+    QTest::mouseClick(child<QLabel>("lblInfo1"), Qt::LeftButton);
+    QLineEdit* queried = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->inherits("frmClsidTool"))
+            queried = window->findChild<QLineEdit*>(u"txtClsid"_s);
+    ASSERT_NE(queried, nullptr);
+    EXPECT_EQ(queried->text(), u"{11111111-0000-0000-0000-000000000001}"_s);
+    EXPECT_EQ(windowsOf("frmClsidTool"), 1);
+}
+
 TEST_F(MainWindowCommands, HelpContentsNamesTheMissingPage)
 {
     child<QAction>("mnuHelpContents")->trigger();
