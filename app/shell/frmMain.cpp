@@ -171,8 +171,7 @@ QGroupBox* frmMain::createInfoFrame()
     lblInfo3 = named(new QLabel(frameInfo), "lblInfo3");
     txtInfo3 = named(new QLineEdit(frameInfo), "txtInfo3");
     int row = 0;
-    const std::pair<QLabel*, QLineEdit*> rows[] = {{lblInfo1, txtInfo1}, {lblInfo2, txtInfo2}, {lblInfo3, txtInfo3}};
-    for (const auto& [label, value] : rows) {
+    for (const auto& [label, value] : infoRows()) {
         value->setReadOnly(true);
         label->setBuddy(value);
         m_links.watch(label);
@@ -184,7 +183,7 @@ QGroupBox* frmMain::createInfoFrame()
     layout->setRowStretch(row, 1);
 
     // Created last, the description lies over the three rows and hides them while it is shown.
-    txtInfo0 = named(new QPlainTextEdit(QStringLiteral("Click on an item to view information about it."), frameInfo),
+    txtInfo0 = named(new QPlainTextEdit(kInfoPrompt, frameInfo),
                      "txtInfo0");
     txtInfo0->setReadOnly(true);
     txtInfo0->setAccessibleName(QStringLiteral("Information"));
@@ -315,7 +314,7 @@ void frmMain::showPanel(const SelectionView& view)
     frameInfo->setTitle(view.frameCaption);
     txtInfo0->setPlainText(view.description);
     txtInfo0->setVisible(view.showDescription);
-    const std::array<std::pair<QLabel*, QLineEdit*>, 3> rows{{{lblInfo1, txtInfo1}, {lblInfo2, txtInfo2}, {lblInfo3, txtInfo3}}};
+    const auto rows = infoRows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const auto& [label, value] = rows[i];
         const SelectionView::Row& row = view.rows[i];
@@ -369,7 +368,10 @@ void frmMain::kestrowMain_MouseDown(qint16 button, qint16 /*shift*/, float x, fl
 
 void frmMain::ClickExecLabel(QLabel* label)
 {
-    QLineEdit* value = label == lblInfo1 ? txtInfo1 : label == lblInfo2 ? txtInfo2 : label == lblInfo3 ? txtInfo3 : nullptr;
+    QLineEdit* value = nullptr;
+    for (const auto& [caption, box] : infoRows())
+        if (caption == label)
+            value = box;
     if (!value || !LinkLook::isLink(label))
         return;
     if (label->text() == QStringLiteral("CLSID:"))

@@ -6,7 +6,9 @@
 
 #include <QMainWindow>
 
+#include <array>
 #include <memory>
+#include <utility>
 
 class Kestrow;
 class KestrowNode;
@@ -86,6 +88,11 @@ private:
     QString chooseFileType(qint16 kind);
     // Acts on a click on a row caption that is a link.
     void ClickExecLabel(QLabel* label);
+    // The three information rows: caption and value box.
+    std::array<std::pair<QLabel*, QLineEdit*>, 3> infoRows() const
+    {
+        return {{{lblInfo1, txtInfo1}, {lblInfo2, txtInfo2}, {lblInfo3, txtInfo3}}};
+    }
 
     QGroupBox* frameTypes = nullptr;
     Kestrow* kestrowMain = nullptr;

@@ -62,6 +62,8 @@ protected:
         const KestrowNode* n = node(key);
         return n && n->parent() ? n->parent()->key() : QString();
     }
+    // Whether the model holds the record under `key` and shows it, as the host finds it.
+    bool shown(const QString& key) const { return control.GetItemFromKey(key) && node(key); }
     // The key of the selected node; empty when none is.
     QString selectedKey() const { return control.SelectedNode() ? control.SelectedNode()->key() : QString(); }
     // The keys of a node's children in shown order; of the top level for an empty key.

@@ -28,7 +28,6 @@ protected:
 
     void SetUp() override { ASSERT_EQ(load(), 0); }
 
-    bool shown(const QString& key) const { return control.GetItemFromKey(key) && node(key); }
     QString lastBoxText() const { return ui.boxes().empty() ? QString() : ui.boxes().back().text; }
     QString lastBoxTitle() const { return ui.boxes().empty() ? QString() : ui.boxes().back().title; }
     QByteArray systemReg() const { return prefix.readFile(u"system.reg"_s); }

@@ -48,10 +48,6 @@ protected:
             break;
         }
     }
-
-    // Whether the model holds the record under `key`, as the host finds it.
-    bool shown(const QString& key) const { return control.GetItemFromKey(key) && node(key); }
-
 };
 
 // Deletes a key below HKEY_CLASSES_ROOT behind the control's back.
