@@ -25,3 +25,7 @@ QString DottedExtension(const QString& text);
 // The verb key of an action name: the common verbs by their usual keys ("Print To" -> "printto"),
 // any other name lower-cased with its blanks as "_".
 QString VerbKey(const QString& actionName);
+
+// What a flags box that ParseFlagsText() cannot read is refused with.
+inline const QString kInvalidFlagsMessage =
+    QStringLiteral("You have to enter valid flags: a whole number from 0 to 4294967295.");

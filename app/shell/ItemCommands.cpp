@@ -93,17 +93,22 @@ long ItemCommands::Refresh(const std::shared_ptr<ItemObject>& item)
     return rc;
 }
 
-long ItemCommands::Associate(const std::shared_ptr<ItemObject>& item, const QString& typeKey)
+QString ItemCommands::associateQuestion(const FileExtensionObject& extension, const QString& typeKey) const
+{
+    if (sameKey(typeKey, extension.HostTypeKey) || !isLastExtension(m_control, extension))
+        return QString();
+    return QStringLiteral("Are you sure you want to associate this file extension with another file type?"
+                          "\r\n\r\nRemoving the last file extension will cause the previous file type to be removed.");
+}
+
+long ItemCommands::Associate(const std::shared_ptr<ItemObject>& item, const QString& typeKey, bool confirmed)
 {
     const auto extension = std::dynamic_pointer_cast<FileExtensionObject>(item);
     const auto target = std::dynamic_pointer_cast<FileTypeObject>(m_control.GetItemFromKey(typeKey));
     if (!extension || !target || sameKey(target->Key(), extension->HostTypeKey))
         return kResultCancelled;
-    if (isLastExtension(m_control, *extension) &&
-        AskQuestion(QStringLiteral("Are you sure you want to associate this file extension with another file type?"
-                                   "\r\n\r\nRemoving the last file extension will cause the previous file type to be "
-                                   "removed."),
-                    vbYesNo) != vbYes)
+    if (const QString question = associateQuestion(*extension, typeKey);
+        !confirmed && !question.isEmpty() && AskQuestion(question, vbYesNo) != vbYes)
         return kResultCancelled;
 
     const QString message = QStringLiteral("Error writing file extension data to registry.");

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+class FileExtensionObject;
+
 class KestrowCore;
 
 // The main window's commands on the selected item, apart from the window: each asks what it
@@ -25,8 +27,13 @@ public:
 
     // Moves an extension to the file type with key `typeKey`. The new association is written
     // first; only then does the extension leave its old file type (which goes when it was its
-    // last extension, after a question). Choosing the extension's own file type changes nothing.
-    long Associate(const std::shared_ptr<ItemObject>& extension, const QString& typeKey);
+    // last extension, after associateQuestion() unless `confirmed`). Choosing the extension's own
+    // file type changes nothing.
+    long Associate(const std::shared_ptr<ItemObject>& extension, const QString& typeKey, bool confirmed = false);
+
+    // The question to ask before `extension` moves to `typeKey`: when it is the last extension of
+    // its file type, which the move removes. Empty when no question is needed.
+    QString associateQuestion(const FileExtensionObject& extension, const QString& typeKey) const;
 
     // Copies an action or a file type's shell extension to the file type with key `typeKey`. A
     // copy the target already has (same verb or handler) is refused before anything is written.
