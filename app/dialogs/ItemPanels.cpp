@@ -92,7 +92,8 @@ ItemPanels::ItemPanels(Mode mode, KestrowCore& control, const HandlerTables& tab
 
 void ItemPanels::addRow(QGridLayout* grid, const QString& label, QWidget* field)
 {
-    const int row = grid->rowCount();
+    // An empty grid counts one row already.
+    const int row = grid->count() == 0 ? 0 : grid->rowCount();
     auto* caption = new QLabel(label, field->parentWidget());
     caption->setBuddy(field);
     field->setAccessibleName(accessibleText(label));
@@ -272,6 +273,9 @@ QFrame* ItemPanels::createShellExPanel()
     lstShellExType = addListRow(grid, "lstShellExType", QStringLiteral("Extension Type:"));
     for (const HandlerTables::Group& group : m_tables.groups())
         lstShellExType->addItem(group.name, group.index);
+    // Nothing is chosen until the user or the record chooses.
+    lstShellExThread->setCurrentIndex(-1);
+    lstShellExType->setCurrentIndex(-1);
     chkShellExApproved = new QCheckBox(QStringLiteral(" Approved:"), frameShellEx);
     chkShellExApproved->setObjectName(QStringLiteral("chkShellExApproved"));
     chkShellExApproved->setAccessibleName(QStringLiteral("Approved"));
