@@ -176,6 +176,10 @@ SelectionView SelectionView::of(const KestrowCore& core, const KestrowNode* sele
         view.addKind = ITEM_FILETYPE;
     }
 
+    for (const KestrowNode* node = selected; node && view.hostTypeKey.isEmpty(); node = node->parent())
+        if (const auto type = std::dynamic_pointer_cast<FileTypeObject>(core.GetItemFromNode(node)))
+            view.hostTypeKey = type->Key();
+
     if (core.Count() > 0) {
         view.canFind = true;
         view.canAdd = view.addKind != 0;

@@ -32,6 +32,9 @@ struct SelectionView {
 
     // The kind the add dialog opens for; 0: Add opens nothing here.
     qint16 addKind = 0;
+    // The file type the selected node belongs to (itself, for a type), which Add offers as the
+    // new item's file type; empty where there is none.
+    QString hostTypeKey;
     bool canAdd = false;
     bool canEdit = false;
     bool canRemove = false;

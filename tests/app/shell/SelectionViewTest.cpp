@@ -20,7 +20,7 @@ QString panelText(const SelectionView& view)
     return parts.join(QStringLiteral(" | "));
 }
 
-// The commands allowed, by their menu names, and the kind Add opens.
+// The commands allowed, by their menu names, and the kind and file type Add opens with.
 QString commandsText(const SelectionView& view)
 {
     const std::pair<const char*, bool> commands[] = {{"Add", view.canAdd},         {"Edit", view.canEdit},
@@ -31,7 +31,8 @@ QString commandsText(const SelectionView& view)
     for (const auto& [name, allowed] : commands)
         if (allowed)
             on << QLatin1String(name);
-    return on.join(u' ') + QStringLiteral(" / add kind ") + QString::number(view.addKind);
+    return on.join(u' ') + QStringLiteral(" / add kind ") + QString::number(view.addKind) +
+           (view.hostTypeKey.isEmpty() ? QString() : QStringLiteral(" in ") + view.hostTypeKey);
 }
 
 struct NodeCase {
@@ -72,46 +73,46 @@ INSTANTIATE_TEST_SUITE_P(
     , SelectionViewTest,
     ::testing::Values(
         NodeCase{"file type", "ft__.txtfile", "Text Document | Internal Name: txtfile | CLSID: none | Flags: none",
-                 "Add Edit Remove Refresh Find / add kind 1"},
+                 "Add Edit Remove Refresh Find / add kind 1 in ft__.txtfile"},
         NodeCase{"special file type", "ft__.Folder", "Folder | Internal Name: Folder | CLSID: none | Flags: none",
-                 "Add Edit Refresh Find / add kind 1"},
+                 "Add Edit Refresh Find / add kind 1 in ft__.Folder"},
         NodeCase{"extension", "fe__..txt", "File Type Extension | Extension: .txt | Content Type: none | Info Tip: none",
-                 "Add Edit Remove Find Associate / add kind 2"},
+                 "Add Edit Remove Find Associate / add kind 2 in ft__.txtfile"},
         NodeCase{"orphaned extension", "fe__..zzz",
                  "File Type Extension | Extension: .zzz | Content Type: none | Info Tip: none",
                  "Add Edit Remove Find Associate / add kind 2"},
         NodeCase{"action with DDE", "ac__.open.txtfile",
                  "'Open' Action | Command: notepad.exe %1 [link: Click here to view the file property pages.] | "
                  "Action Key: open | Uses DDE: True",
-                 "Add Edit Remove Find AddTo / add kind 4"},
+                 "Add Edit Remove Find AddTo / add kind 4 in ft__.txtfile"},
         NodeCase{"action without DDE", "ac__.print.txtfile",
                  "'Print' Action | Command: notepad.exe /p %1 [link: Click here to view the file property pages.] | "
                  "Action Key: print | Uses DDE: False",
-                 "Add Edit Remove Find AddTo / add kind 4"},
+                 "Add Edit Remove Find AddTo / add kind 4 in ft__.txtfile"},
         NodeCase{"handler of a file type", "sh__.{11111111-0000-0000-0000-000000000001}.1.txtfile",
                  "'Menu One' Shell Extension | CLSID: {11111111-0000-0000-0000-000000000001} [link: Click here to "
                  "query the CLSID.] | Inprocess Server (32-bit): C:\\windows\\system32\\menu.dll [link: Click here to view "
                  "the file property pages.] | Approved: False",
-                 "Add Edit Remove Find AddTo / add kind 3"},
+                 "Add Edit Remove Find AddTo / add kind 3 in ft__.txtfile"},
         // Its copy would be written where no file type reads it.
         NodeCase{"handler of an extension", "sh__.{33333333-0000-0000-0000-000000000001}.-1..txt",
                  "'Text Preview' Shell Extension | CLSID: {33333333-0000-0000-0000-000000000001} [link: Click here "
                  "to query the CLSID.] | Inprocess Server (32-bit):  | Approved: False",
-                 "Add Edit Remove Find / add kind 3"},
+                 "Add Edit Remove Find / add kind 3 in ft__.txtfile"},
         NodeCase{"extensions folder", "ftef.ft__.txtfile",
                  "Extensions Key | This key lists all the file extensions associated with 'Text Document'.",
-                 "Add Find / add kind 2"},
+                 "Add Find / add kind 2 in ft__.txtfile"},
         NodeCase{"actions folder", "ftaf.ft__.txtfile", "Actions Key | This key lists all the actions for 'Text Document'.",
-                 "Add Find / add kind 4"},
+                 "Add Find / add kind 4 in ft__.txtfile"},
         NodeCase{"shell extensions folder", "ftsf.ft__.txtfile",
                  "Shell Extensions Key | This key lists all the shell extensions for 'Text Document'.",
-                 "Add Find / add kind 3"},
+                 "Add Find / add kind 3 in ft__.txtfile"},
         NodeCase{"shell extension group", "ftss.ft__.txtfile.1",
                  "Context Menu Handlers | This key lists all shell extensions of type 'Context Menu Handlers'.",
-                 "Add Find / add kind 3"},
+                 "Add Find / add kind 3 in ft__.txtfile"},
         NodeCase{"shell extensions of an extension", "fesf.fe__..txt",
                  "Shell Extensions Key | This key lists all the shell extensions for the specific file extension '.txt'.",
-                 "Add Find / add kind 3"},
+                 "Add Find / add kind 3 in ft__.txtfile"},
         NodeCase{"special types folder", "sp__.SpecialTypeFolder",
                  "Special File Types Key | This key lists all the special file types defined in the registry such as "
                  "file folders, drives, printers, etc.",
