@@ -31,7 +31,7 @@ frmEditFlags::frmEditFlags(QWidget* parent)
     lblMesg->setBuddy(lstFlags);
     const int charWidth = fontMetrics().averageCharWidth();
     lblMesg->setMinimumWidth(charWidth * 50);
-    lstFlags->setMinimumSize(charWidth * 50, fontMetrics().height() * 16);
+    lstFlags->setMinimumSize(charWidth * 50, fontMetrics().height() * 20);
 
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
