@@ -264,9 +264,8 @@ long ItemEditor::moveHandler(const std::shared_ptr<ShellExtensionObject>& handle
     // class already: then its key is reused rather than doubled.
     QString internalName = target.key;
     if (target.isGroup)
-        internalName = occupant && sameName(occupant->CLSID, handler->CLSID) && occupant->ExtTypeGroup
-                           ? occupant->InternalName
-                           : handler->CLSID;
+        internalName =
+            occupant && sameName(occupant->CLSID, handler->CLSID) ? occupant->InternalName : handler->CLSID;
     putAt(*handler, {static_cast<qint16>(target.index), target.key, target.isGroup, internalName});
 
     long rc = m_control.WriteItem(ITEM_SHELLEXTENSION, handler);

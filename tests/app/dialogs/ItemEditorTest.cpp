@@ -56,7 +56,9 @@ protected:
                                   {R"(vnkfile\shell\open\ddeexec)", "[open(\"%1\")]"},
                                   {R"(vnkfile\shell\open\ddeexec\Application)", "vnk"},
                                   {R"(vnkfile\shell\open\ddeexec\ifexec)", "[run]"},
-                                  {R"(vnkfile\shell\open\ddeexec\topic)", "system"}}))
+                                  {R"(vnkfile\shell\open\ddeexec\topic)", "system"},
+                                  // The icon painter is a context menu handler as well.
+                                  {R"(txtfile\shellex\ContextMenuHandlers\Painter)", "{11111111-0000-0000-0000-000000000003}"}}))
     {
         writeIcon(u"icons\\red.ico"_s, kRed);
     }
@@ -441,10 +443,10 @@ TEST_F(ItemEditorTest, AMovedHandlerReloadsAsItWasLeft)
 {
     const auto handler = record<ShellExtensionObject>(kIconHandler);
     ShellExtensionFields fields = editor.load(*handler);
-    fields.group = kContextMenus;
+    fields.group = kPropertySheets;
     EXPECT_EQ(editor.apply(handler, fields), 0);
-    const QString moved = u"sh__."_s + kIconClsid + u".1.txtfile"_s;
-    EXPECT_EQ(parentKey(moved), u"ftss.ft__.txtfile.1"_s);
+    const QString moved = u"sh__."_s + kIconClsid + u".0.txtfile"_s;
+    EXPECT_EQ(parentKey(moved), u"ftss.ft__.txtfile.0"_s);
     EXPECT_FALSE(probe::keyExists(u"txtfile\\shellex\\IconHandler"_s));
 
     prefix.reopen();
@@ -475,6 +477,22 @@ TEST_F(ItemEditorTest, AnOccupiedSingleSlotIsReplacedOnlyAfterYes)
     EXPECT_FALSE(shown(kIconHandler)) << "the slot holds one handler";
     EXPECT_TRUE(shown(u"sh__."_s + kMenu1Clsid + u".6.txtfile"_s));
     EXPECT_FALSE(probe::keyExists(u"txtfile\\shellex\\ContextMenuHandlers\\Menu1"_s));
+}
+
+TEST_F(ItemEditorTest, MovingIntoAGroupThatHoldsTheClassAlreadyKeepsOneRegistration)
+{
+    const QString painter = u"sh__."_s + kIconClsid + u".1.txtfile"_s;
+    ASSERT_TRUE(shown(painter));
+    const auto handler = record<ShellExtensionObject>(kIconHandler);
+    ShellExtensionFields fields = editor.load(*handler);
+    fields.group = kContextMenus;
+    ui.answer(vbYes);
+    EXPECT_EQ(editor.apply(handler, fields), 0);
+    EXPECT_EQ(lastBoxText(), u"A shell extension with the same properties already exists.\r\n\r\nAre you sure you want to continue?"_s);
+    EXPECT_EQ(probe::subkeys(u"txtfile\\shellex\\ContextMenuHandlers"_s), (QStringList{u"Menu1"_s, u"Menu2"_s, u"Painter"_s}));
+    EXPECT_FALSE(probe::keyExists(u"txtfile\\shellex\\IconHandler"_s));
+    EXPECT_EQ(control.GetItemFromKey(painter), handler) << "one record shows the one registration";
+    EXPECT_EQ(handler->InternalName, u"Painter"_s);
 }
 
 TEST_F(ItemEditorTest, AFreeSlotOrNoChosenGroupAsksNothing)
