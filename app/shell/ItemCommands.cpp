@@ -1,6 +1,7 @@
 #include "app/shell/ItemCommands.h"
 
 #include "common/MessageBoxes.h"
+#include "common/ReadOnlyRegistry.h"
 #include "control/records/ActionObject.h"
 #include "control/records/Definitions.h"
 #include "control/records/ErrorNumbers.h"
@@ -72,7 +73,7 @@ QString ItemCommands::removeQuestion(const std::shared_ptr<ItemObject>& item) co
 long ItemCommands::Remove(const std::shared_ptr<ItemObject>& item)
 {
     const QString question = removeQuestion(item);
-    if (question.isEmpty() || AskQuestion(question, vbYesNo) != vbYes)
+    if (question.isEmpty() || RefuseWhenReadOnly() || AskQuestion(question, vbYesNo) != vbYes)
         return kResultCancelled;
     const qint16 kind = item->ItemType();
     const long rc = m_control.RemoveItem(kind, item, true, kind == ITEM_FILETYPE);
@@ -105,7 +106,7 @@ long ItemCommands::Associate(const std::shared_ptr<ItemObject>& item, const QStr
 {
     const auto extension = std::dynamic_pointer_cast<FileExtensionObject>(item);
     const auto target = std::dynamic_pointer_cast<FileTypeObject>(m_control.GetItemFromKey(typeKey));
-    if (!extension || !target || sameKey(target->Key(), extension->HostTypeKey))
+    if (!extension || !target || sameKey(target->Key(), extension->HostTypeKey) || RefuseWhenReadOnly())
         return kResultCancelled;
     if (const QString question = associateQuestion(*extension, typeKey);
         !confirmed && !question.isEmpty() && AskQuestion(question, vbYesNo) != vbYes)
@@ -135,7 +136,7 @@ long ItemCommands::AddTo(const std::shared_ptr<ItemObject>& item, const QString&
     const auto target = std::dynamic_pointer_cast<FileTypeObject>(m_control.GetItemFromKey(typeKey));
     const auto handler = std::dynamic_pointer_cast<ShellExtensionObject>(item);
     const auto action = std::dynamic_pointer_cast<ActionObject>(item);
-    if (!target || (!handler && !action) || (handler && handler->FileExtensionSH))
+    if (!target || (!handler && !action) || (handler && handler->FileExtensionSH) || RefuseWhenReadOnly())
         return kResultCancelled;
     const qint16 kind = item->ItemType();
     const QString message = handler ? QStringLiteral("Error writing shell extension data to registry.")

@@ -13,7 +13,8 @@ class KestrowCore;
 // The main window's commands on the selected item, apart from the window: each asks what it
 // must ask, changes registry, model and tree as one command with one save, and reports a failure
 // with the code it got. Each returns 0 when done, kResultCancelled when the user declined or
-// nothing was to be done, else the failure's code (already reported).
+// nothing was to be done (also when the registry is read-only, which is said before anything is
+// asked or changed), else the failure's code (already reported).
 class ItemCommands {
 public:
     explicit ItemCommands(KestrowCore& control);

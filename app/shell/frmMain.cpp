@@ -10,6 +10,7 @@
 #include "app/shell/frmOptions.h"
 #include "common/HelpTopic.h"
 #include "common/MessageBoxes.h"
+#include "common/ReadOnlyRegistry.h"
 #include "control/records/Definitions.h"
 #include "control/records/ErrorNumbers.h"
 #include "control/tree/Kestrow.h"
@@ -403,7 +404,8 @@ void frmMain::mnuKestrowRefresh_Click()
 void frmMain::mnuKestrowAssociateExt_Click()
 {
     const auto item = kestrowMain->GetSelectedItem();
-    if (!item || item->ItemType() != ITEM_FILEEXTENSION)
+    // A read-only registry is said before the user chooses anything.
+    if (!item || item->ItemType() != ITEM_FILEEXTENSION || RefuseWhenReadOnly())
         return;
     if (const QString typeKey = chooseFileType(ITEM_FILEEXTENSION); !typeKey.isEmpty())
         ItemCommands(kestrowMain->core()).Associate(item, typeKey);
@@ -413,7 +415,7 @@ void frmMain::mnuKestrowAssociateExt_Click()
 void frmMain::mnuKestrowAddTo_Click()
 {
     const auto item = kestrowMain->GetSelectedItem();
-    if (!SelectionView::of(kestrowMain->core(), kestrowMain->SelectedNode()).canAddTo)
+    if (!SelectionView::of(kestrowMain->core(), kestrowMain->SelectedNode()).canAddTo || RefuseWhenReadOnly())
         return;
     if (const QString typeKey = chooseFileType(item->ItemType()); !typeKey.isEmpty())
         ItemCommands(kestrowMain->core()).AddTo(item, typeKey);

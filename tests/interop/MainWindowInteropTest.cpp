@@ -6,7 +6,7 @@
 #include "control/records/FileTypeObject.h"
 #include "control/tree/IconList.h"
 #include "control/tree/Kestrow.h"
-#include "tests/interop/InteropSupport.h"
+#include "tests/interop/MainWindowFixture.h"
 #include "tests/support/TreeClicks.h"
 
 #include <QApplication>
@@ -21,77 +21,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The main window on a real Wine prefix in which Wine's own `reg add` made .txt a Text Document
-// and vnkfile a type of two extensions; every outcome is read back with Wine's reg, assoc and ftype.
-class MainWindowInterop : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!WinePrefix::wineAvailable())
-            GTEST_SKIP() << "Wine is not installed";
-        ASSERT_TRUE(wine.isValid());
-        for (const QStringList& add :
-             {QStringList{u"HKCR\\.txt"_s, u"/ve"_s, u"/d"_s, u"txtfile"_s}, {u"HKCR\\.vnk"_s, u"/ve"_s, u"/d"_s, u"vnkfile"_s},
-              {u"HKCR\\.vn2"_s, u"/ve"_s, u"/d"_s, u"vnkfile"_s}, {u"HKCR\\vnkfile"_s, u"/ve"_s, u"/d"_s, u"Varnook File"_s},
-              {u"HKCR\\vnkfile\\shell\\open\\command"_s, u"/ve"_s, u"/d"_s, u"vnk.exe \"%1\""_s},
-              {u"HKCR\\.one"_s, u"/ve"_s, u"/d"_s, u"onefile"_s}, {u"HKCR\\onefile"_s, u"/ve"_s, u"/d"_s, u"One File"_s}}) {
-            int code = -1;
-            wine.run(QStringList{u"reg"_s, u"add"_s} + add + QStringList{u"/f"_s}, &code);
-            ASSERT_EQ(code, 0) << add.join(u' ').toStdString();
-        }
-        wine.stopServer(); // Wine writes its registry files and lets go of them
-        store = std::make_unique<PrefixStore>(wine.path());
-        QString error;
-        ASSERT_TRUE(store->open(error)) << error.toStdString();
-        Registry::setCurrent(&store->registry());
-        StartupFlags::current() = {false, false, true, true, false};
-        window = std::make_unique<frmMain>();
-        window->setPrefix(store.get());
-        window->Form_Load();
-        ASSERT_GT(window->tree()->Count(), 0);
-    }
-
-    void TearDown() override
-    {
-        if (window)
-            window->tree()->Clear();
-    }
-
-    template <typename T>
-    T* child(const char* name)
-    {
-        auto* found = window->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-    void click(const QString& key) { ClickNode(*window->tree(), key); }
-    QString wineOutput(const QStringList& command, int* code = nullptr) { return wine.run(command, code).trimmed(); }
-    QString assoc(const QString& extension) { return wineOutput({u"cmd"_s, u"/c"_s, u"assoc"_s, extension}); }
-    QString ftype(const QString& type) { return wineOutput({u"cmd"_s, u"/c"_s, u"ftype"_s, type}); }
-    bool keyExists(const QString& key)
-    {
-        int code = -1;
-        wine.run({u"reg"_s, u"query"_s, key}, &code);
-        return code == 0;
-    }
-    // Chooses the file type named `name` in the chooser the command opens.
-    void chooseInChooser(const QString& name)
-    {
-        ui.onModal = [name](QDialog& dialog) {
-            auto* list = dialog.findChild<QTreeWidget*>(u"lstTypes"_s);
-            list->setCurrentItem(list->findItems(name, Qt::MatchExactly).value(0));
-            dialog.findChild<QPushButton*>(u"btnOK"_s)->click();
-            return dialog.result();
-        };
-    }
-
-    TestSettings settings;
-    ScriptedUi ui;
-    WinePrefix wine;
-    std::unique_ptr<PrefixStore> store;
-    std::unique_ptr<frmMain> window;
-};
 
 TEST_F(MainWindowInterop, ATypeShowsItsRowsAndItsCommandLeadsToTheProgramInThePrefix)
 {
