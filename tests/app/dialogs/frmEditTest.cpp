@@ -7,7 +7,6 @@
 #include "tests/support/RegistryProbe.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
