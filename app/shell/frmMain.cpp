@@ -1,6 +1,8 @@
 #include "app/shell/frmMain.h"
 
+#include "app/dialogs/frmAdd.h"
 #include "app/dialogs/frmAssoc.h"
+#include "app/dialogs/frmEdit.h"
 #include "app/shell/FileProperties.h"
 #include "app/shell/ItemCommands.h"
 #include "app/shell/StartupFlags.h"
@@ -98,6 +100,10 @@ frmMain::frmMain(QWidget* parent)
     connect(mnuToolsMimeTypes, &QAction::triggered, kestrowMain, &Kestrow::ShowMimeTypes);
     connect(mnuToolsClsidTool, &QAction::triggered, kestrowMain, [this] { kestrowMain->ShowClsidTool(); });
     connect(btnRemove, &QPushButton::clicked, this, &frmMain::btnRemove_Click);
+    connect(btnAdd, &QPushButton::clicked, this, &frmMain::btnAdd_Click);
+    connect(mnuKestrowAdd, &QAction::triggered, this, &frmMain::btnAdd_Click);
+    connect(btnEdit, &QPushButton::clicked, this, &frmMain::btnEdit_Click);
+    connect(mnuKestrowEdit, &QAction::triggered, this, &frmMain::btnEdit_Click);
     connect(btnClose, &QPushButton::clicked, this, &frmMain::btnClose_Click);
     connect(kestrowMain, &Kestrow::NodeClick, this, &frmMain::kestrowMain_NodeClick);
     connect(kestrowMain, &Kestrow::MouseDown, this, &frmMain::kestrowMain_MouseDown);
@@ -281,6 +287,9 @@ void frmMain::Form_Load()
 void frmMain::LoadFileTypes()
 {
     StartupFlags& flags = StartupFlags::current();
+    // The load replaces every record: the edit window must not keep one the model lets go of.
+    if (m_edit)
+        m_edit->Reset();
     setEnabled(false);
     // The load lets events through: no other window may reach the half-built collections.
     if (m_find)
@@ -305,6 +314,9 @@ void frmMain::LoadFileTypes()
 
 void frmMain::updateActions()
 {
+    // After a command the record in the edit window may be gone (removed, or its type refreshed).
+    if (m_edit)
+        m_edit->releaseIfGone();
     const SelectionView view = SelectionView::of(kestrowMain->core(), kestrowMain->SelectedNode());
     showPanel(view);
     showCommands(view);
@@ -386,6 +398,33 @@ QString frmMain::chooseFileType(qint16 kind)
     frmAssoc chooser(kestrowMain->core(), this);
     chooser.SetMessage(kind);
     return UiSeams::execModal(chooser) == int(kResultAccepted) ? chooser.GetSelectedTypeKey() : QString();
+}
+
+void frmMain::btnAdd_Click()
+{
+    // The selection decides the kind and the file type offered, whatever state a button was left in.
+    const SelectionView view = SelectionView::of(kestrowMain->core(), kestrowMain->SelectedNode());
+    if (!view.canAdd || RefuseWhenReadOnly())
+        return;
+    frmAdd form(*kestrowMain, this);
+    form.setHost(view.hostTypeKey);
+    if (form.AddItem(view.addKind) && UiSeams::execModal(form) == int(kResultAccepted))
+        if (KestrowNode* added = kestrowMain->GetNodeFromKey(form.AddedKey()))
+            kestrowMain->SelectNode(added);
+    updateActions();
+}
+
+void frmMain::btnEdit_Click()
+{
+    const SelectionView view = SelectionView::of(kestrowMain->core(), kestrowMain->SelectedNode());
+    if (!view.canEdit)
+        return;
+    if (!m_edit) {
+        m_edit = new frmEdit(*kestrowMain, this);
+        // The panel shows the values written when the edited item is the one selected.
+        connect(m_edit, &frmEdit::applied, this, &frmMain::updateActions);
+    }
+    m_edit->EditItem(view.kind, view.item);
 }
 
 void frmMain::btnRemove_Click()

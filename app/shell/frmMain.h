@@ -12,6 +12,7 @@
 
 class Kestrow;
 class KestrowNode;
+class frmEdit;
 class frmFind;
 class PrefixStore;
 class QAction;
@@ -76,6 +77,8 @@ private:
     void mnuKestrowRefresh_Click();
     void mnuKestrowAssociateExt_Click();
     void mnuKestrowAddTo_Click();
+    void btnAdd_Click();
+    void btnEdit_Click();
     void btnRemove_Click();
     void btnClose_Click();
     void kestrowMain_NodeClick(KestrowNode* node);
@@ -115,6 +118,8 @@ private:
     // owns the object, and the place of the last match, which outlives the dialog's closing.
     ItemFinder m_finder;
     std::unique_ptr<frmFind> m_find;
+    // The edit window, one for the window's life, made on first use.
+    frmEdit* m_edit = nullptr;
     PrefixStore* m_prefix = nullptr;
     bool m_closeAfterLoad = false;
     bool m_unloaded = false;

@@ -1,4 +1,6 @@
+#include "app/dialogs/frmAdd.h"
 #include "app/dialogs/frmAssoc.h"
+#include "app/dialogs/frmEdit.h"
 #include "app/shell/frmFind.h"
 #include "app/shell/frmMain.h"
 #include "control/records/Definitions.h"
@@ -15,6 +17,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QTimer>
 #include <QLabel>
@@ -152,6 +155,56 @@ TEST_F(MainWindowCommands, AssociateWithChoosesTheTypeInTheChooser)
     click(u"fe__..log"_s);
     child<QAction>("mnuKestrowAssociateExt")->trigger();
     EXPECT_EQ(probe::text(u".log"_s), u"docfile"_s);
+}
+
+TEST_F(MainWindowCommands, AddOpensForTheSelectedKindAndTypeAndSelectsWhatWasAdded)
+{
+    click(u"ftaf.ft__.txtfile"_s); // the actions of txtfile
+    m_ui.onModal = [](QDialog& dialog) {
+        auto* form = qobject_cast<frmAdd*>(&dialog);
+        EXPECT_NE(form, nullptr);
+        EXPECT_EQ(dialog.findChild<QComboBox*>(u"cboItems"_s)->currentText(), u"Action"_s);
+        EXPECT_EQ(dialog.findChild<QLineEdit*>(u"txtActionAssoc"_s)->text(), u"Text Document"_s);
+        dialog.findChild<QComboBox*>(u"cboActionName"_s)->setEditText(u"Edit"_s);
+        dialog.findChild<QLineEdit*>(u"txtActionCommand"_s)->setText(u"notepad.exe /e %1"_s);
+        dialog.findChild<QPushButton*>(u"btnOK"_s)->click();
+        return dialog.result();
+    };
+    child<QPushButton>("btnAdd")->click();
+    EXPECT_EQ(m_window.tree()->SelectedNode()->key(), u"ac__.edit.txtfile"_s);
+    EXPECT_EQ(panel(), u"'Edit' Action | [Command:] notepad.exe /e %1 | Action Key: edit | Uses DDE: False"_s);
+    EXPECT_EQ(probe::text(u"txtfile\\shell\\edit\\command"_s), u"notepad.exe /e %1"_s);
+}
+
+TEST_F(MainWindowCommands, TheEditWindowIsOneThatFollowsTheModel)
+{
+    click(u"ac__.print.txtfile"_s);
+    child<QAction>("mnuKestrowEdit")->trigger();
+    auto* editor = m_window.findChild<frmEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->isVisible());
+    editor->findChild<QLineEdit*>(u"txtActionCommand"_s)->setText(u"notepad.exe /p /q %1"_s);
+    editor->findChild<QPushButton*>(u"btnApply"_s)->click();
+    EXPECT_EQ(panel(), u"'Print' Action | [Command:] notepad.exe /p /q %1 | Action Key: print | Uses DDE: False"_s)
+        << "the panel shows what was applied";
+
+    click(u"ft__.txtfile"_s);
+    child<QPushButton>("btnEdit")->click();
+    EXPECT_EQ(m_window.findChildren<frmEdit*>().size(), 1) << "one window, switched to the type";
+    EXPECT_EQ(editor->windowTitle(), u"Edit File Type..."_s);
+
+    // Its type gone, the window lets go of the record rather than write it later.
+    click(u"ac__.open.txtfile"_s);
+    child<QPushButton>("btnEdit")->click();
+    m_ui.answer(vbYes);
+    child<QPushButton>("btnRemove")->click();
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(editor->item(), nullptr);
+
+    click(u"ft__.docfile"_s);
+    child<QPushButton>("btnEdit")->click();
+    child<QAction>("mnuFileLoad")->trigger();
+    EXPECT_EQ(editor->item(), nullptr) << "a reload replaces every record";
 }
 
 TEST_F(MainWindowCommands, RowLinksOpenTheFilePropertiesOrTheClsid)
