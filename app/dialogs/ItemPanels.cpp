@@ -81,6 +81,8 @@ ItemPanels::ItemPanels(Mode mode, KestrowCore& control, const HandlerTables& tab
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_stack);
+    // Wide enough for a CLSID and a command line of common length, in either window.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 90);
 
     // No button here is a default button: Enter in a text box must not press one.
     for (QPushButton* button : findChildren<QPushButton*>())

@@ -58,8 +58,6 @@ frmEdit::frmEdit(Kestrow& control, QWidget* parent)
     layout->addWidget(panels);
     layout->addStretch(1);
     layout->addLayout(buttons);
-    // Wide enough for a CLSID and a command line of common length.
-    setMinimumWidth(fontMetrics().averageCharWidth() * 95);
 
     // The panel's fields come first (they were made first), then the buttons.
     setTabOrder(btnOK, btnCancel);
