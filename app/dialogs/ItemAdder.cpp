@@ -70,17 +70,6 @@ bool confirmed(const QString& question)
     return AskQuestion(question, vbYesNo) == vbYes;
 }
 
-bool sameName(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-long reportFailure(long rc, const QString& message)
-{
-    if (rc != 0 && rc != kResultCancelled)
-        ShowError(message, rc);
-    return rc;
-}
 
 // Whether HKEY_CLASSES_ROOT holds the key `path`.
 bool inRegistry(const QString& path)
@@ -134,7 +123,7 @@ bool ItemAdder::isNewTypeName(const QString& internalName) const
     if (!IsKeyName(internalName) || internalName.startsWith(u'.'))
         return false;
     for (const DefinitionRow& row : DefinitionRows(SECTION_SPECIAL))
-        if (sameName(row.key, internalName))
+        if (isSameName(row.key, internalName))
             return false;
     const auto loaded = m_control.FileTypeCollection().value(FileTypeKey(internalName));
     return !(loaded && loaded->Special);
@@ -180,7 +169,7 @@ long ItemAdder::addFileType(FileTypeFields& fields)
     const QString typeKey = FileTypeKey(internalName);
     // An extension of another type (or an orphan) moves to the new type rather than appear twice.
     const auto moving =
-        extensionRecord && !sameName(extensionRecord->HostTypeKey, typeKey) ? extensionRecord : nullptr;
+        extensionRecord && !isSameName(extensionRecord->HostTypeKey, typeKey) ? extensionRecord : nullptr;
     if (moving && !confirmMove(*moving, typeKey))
         return kResultCancelled;
 
@@ -236,7 +225,7 @@ long ItemAdder::writeNewType(const NewType& add)
                 m_control.AddItem(ITEM_FILETYPE, add.existing);
         }
         rc = command.finish(rc);
-        return message.isEmpty() ? rc : reportFailure(rc, message);
+        return message.isEmpty() ? rc : ItemCommands::ReportFailure(rc, message);
     };
 
     // The registry first: the type, its new extension, an extension that moves to it.
@@ -257,7 +246,7 @@ long ItemAdder::writeNewType(const NewType& add)
         if (!add.inherit) {
             for (const auto& entry : add.existing->FileExtensions) {
                 const auto& member = entry.item;
-                if (sameName(member->Extension, kept) || !inRegistry(member->Extension))
+                if (isSameName(member->Extension, kept) || !inRegistry(member->Extension))
                     continue;
                 if (const long rc = member->RemoveMe(); rc != 0)
                     return fail(rc, kWriteTypeFailed);
@@ -269,7 +258,7 @@ long ItemAdder::writeNewType(const NewType& add)
             }
         }
         for (const auto& entry : add.existing->FileExtensions)
-            if (add.inherit || sameName(entry.item->Extension, kept))
+            if (add.inherit || isSameName(entry.item->Extension, kept))
                 add.type->FileExtensions.add(entry.key, entry.item);
         if (add.inherit) {
             for (const auto& entry : add.existing->Actions)
@@ -290,7 +279,7 @@ long ItemAdder::writeNewType(const NewType& add)
             return command.finish(rc); // reported
         }
     }
-    return reportFailure(command.finish(0), kWriteTypeFailed);
+    return ItemCommands::ReportFailure(command.finish(0), kWriteTypeFailed);
 }
 
 // ---- file extension
@@ -313,7 +302,7 @@ long ItemAdder::addExtension(FileExtensionFields& fields)
 
     if (const auto existing = loadedExtension(extension)) {
         // It is there already: it moves to the chosen type rather than appear twice.
-        if (!sameName(existing->HostTypeKey, host->Key())) {
+        if (!isSameName(existing->HostTypeKey, host->Key())) {
             if (!confirmMove(*existing, host->Key()))
                 return kResultCancelled;
             if (const long rc = ItemCommands(m_control).Associate(existing, host->Key(), true); rc != 0)
@@ -337,7 +326,7 @@ long ItemAdder::addExtension(FileExtensionFields& fields)
         message = kAddExtensionFailed;
     if (rc != 0 && !keyExisted)
         record->RemoveMe();
-    rc = reportFailure(command.finish(rc), message);
+    rc = ItemCommands::ReportFailure(command.finish(rc), message);
     if (rc == 0)
         m_addedKey = record->Key();
     return rc;
@@ -366,7 +355,7 @@ long ItemAdder::addAction(const ActionFields& fields)
 
     std::shared_ptr<ActionObject> replaced;
     for (const auto& entry : host->Actions)
-        if (sameName(entry.item->CommandKey, verb))
+        if (isSameName(entry.item->CommandKey, verb))
             replaced = entry.item;
     if (replaced && !confirmed(kActionExists))
         return kResultCancelled;
@@ -395,7 +384,7 @@ long ItemAdder::addAction(const ActionFields& fields)
         message = kAddActionFailed;
     if (rc != 0 && !verbExisted)
         action->RemoveMe();
-    rc = reportFailure(command.finish(rc), message);
+    rc = ItemCommands::ReportFailure(command.finish(rc), message);
     if (rc == 0)
         m_addedKey = action->Key();
     return rc;
@@ -444,14 +433,14 @@ long ItemAdder::addShellExtension(const ShellExtensionFields& fields)
     // The new handler takes the place of the same one, and of one registered under the same key.
     QList<std::shared_ptr<ShellExtensionObject>> replaced;
     for (const auto& entry : host->ShellExtensions)
-        if (sameName(entry.key, handler->Key()) || sameName(registrationPath(*entry.item), path))
+        if (isSameName(entry.key, handler->Key()) || isSameName(registrationPath(*entry.item), path))
             replaced << entry.item;
     if (!replaced.isEmpty() && !confirmed(kHandlerExists))
         return kResultCancelled;
     const QString classKey = classPath(clsid);
     const RegTextRead registered =
         regReadTextValue(HKEY_CLASSES_ROOT, classKey + QStringLiteral("\\InprocServer32"), QString());
-    if (!registered.text.trimmed().isEmpty() && !sameName(registered.text.trimmed(), server) &&
+    if (!registered.text.trimmed().isEmpty() && !isSameName(registered.text.trimmed(), server) &&
         !confirmed(kClassExists))
         return kResultCancelled;
 
@@ -465,7 +454,7 @@ long ItemAdder::addShellExtension(const ShellExtensionFields& fields)
     // the class, which the new handler uses, stays.
     for (const auto& old : replaced)
         if (rc == 0)
-            rc = m_control.RemoveItem(ITEM_SHELLEXTENSION, old, !sameName(registrationPath(*old), path), false);
+            rc = m_control.RemoveItem(ITEM_SHELLEXTENSION, old, !isSameName(registrationPath(*old), path), false);
     if (rc == 0 && (rc = m_control.AddItem(ITEM_SHELLEXTENSION, handler)) != 0)
         message = kAddHandlerFailed;
     if (rc != 0) {
@@ -476,7 +465,7 @@ long ItemAdder::addShellExtension(const ShellExtensionFields& fields)
         if (regIsApproved(clsid) != wasApproved)
             regSetApproved(clsid, wasApproved);
     }
-    rc = reportFailure(command.finish(rc), message);
+    rc = ItemCommands::ReportFailure(command.finish(rc), message);
     if (rc == 0)
         m_addedKey = handler->Key();
     return rc;

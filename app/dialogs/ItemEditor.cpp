@@ -6,6 +6,7 @@
 #include "common/ReadOnlyRegistry.h"
 #include "control/records/Definitions.h"
 #include "control/records/ErrorNumbers.h"
+#include "control/records/RecordRegistry.h"
 #include "control/records/RegistryAccess.h"
 #include "control/tree/ItemKinds.h"
 #include "control/tree/KestrowCore.h"
@@ -20,11 +21,6 @@ const QString kOrphaned = QStringLiteral("<orphaned>");
 const QString kSameHandlerQuestion =
     QStringLiteral("A shell extension with the same properties already exists.\r\n\r\nAre you sure you want to continue?");
 
-bool sameName(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 // One apply as one command: `body` changes the record and returns its outcome; the save's outcome
 // joins it, and a failure is reported under `message`.
 template <typename Body>
@@ -32,9 +28,7 @@ long runCommand(const QString& message, Body&& body)
 {
     CommandScope command;
     const long rc = command.finish(runOperation(QStringLiteral("apply"), kTraceError, std::forward<Body>(body)));
-    if (rc != 0 && rc != kResultCancelled)
-        ShowError(message, rc);
-    return rc;
+    return ItemCommands::ReportFailure(rc, message);
 }
 
 // Writes a record that stays where it is, then shows it.
@@ -156,7 +150,7 @@ long ItemEditor::apply(const std::shared_ptr<FileExtensionObject>& extension, co
 {
     if (!extension || RefuseWhenReadOnly())
         return kResultCancelled;
-    const bool moves = !sameName(fields.typeKey, extension->HostTypeKey);
+    const bool moves = !isSameName(fields.typeKey, extension->HostTypeKey);
     // The chosen type may have gone while the window was open.
     if (moves && !std::dynamic_pointer_cast<FileTypeObject>(m_control.GetItemFromKey(fields.typeKey))) {
         ShowInfo(QStringLiteral("You have to select a file type association."));
@@ -206,7 +200,7 @@ long ItemEditor::apply(const std::shared_ptr<ShellExtensionObject>& handler, con
     // A handler of an extension keeps its group; so does one whose group has the same key.
     const HandlerTables::Group* target = nullptr;
     if (fields.groupEditable && !handler->FileExtensionSH && fields.group != handler->ExtTypeIndex)
-        if (const HandlerTables::Group* group = m_tables.group(fields.group); group && !sameName(group->key, handler->ExtTypeKey))
+        if (const HandlerTables::Group* group = m_tables.group(fields.group); group && !isSameName(group->key, handler->ExtTypeKey))
             target = group;
     std::shared_ptr<ShellExtensionObject> occupant;
     if (target) {
@@ -218,7 +212,7 @@ long ItemEditor::apply(const std::shared_ptr<ShellExtensionObject>& handler, con
                 regReadTextValue(HKEY_CLASSES_ROOT, handler->HostInternalName + QStringLiteral("\\shellex\\") + target->key,
                                  QString())
                     .text.trimmed();
-            taken = !slotClsid.isEmpty() && !sameName(slotClsid, handler->CLSID);
+            taken = !slotClsid.isEmpty() && !isSameName(slotClsid, handler->CLSID);
         }
         if (taken && AskQuestion(kSameHandlerQuestion, vbYesNo) != vbYes)
             return kResultCancelled;
@@ -227,7 +221,7 @@ long ItemEditor::apply(const std::shared_ptr<ShellExtensionObject>& handler, con
     // A threading model the list shows in other letter case is the one the record has.
     QString threadModel = handler->ThreadModel;
     if (fields.threadModel >= 0 && fields.threadModel < m_tables.threadModels().size())
-        if (const QString& chosen = m_tables.threadModels()[fields.threadModel].value; !sameName(chosen, threadModel))
+        if (const QString& chosen = m_tables.threadModels()[fields.threadModel].value; !isSameName(chosen, threadModel))
             threadModel = chosen;
 
     return runCommand(QStringLiteral("Error writing shell extension data to registry."), [&]() -> long {
@@ -265,7 +259,7 @@ long ItemEditor::moveHandler(const std::shared_ptr<ShellExtensionObject>& handle
     QString internalName = target.key;
     if (target.isGroup)
         internalName =
-            occupant && sameName(occupant->CLSID, handler->CLSID) ? occupant->InternalName : handler->CLSID;
+            occupant && isSameName(occupant->CLSID, handler->CLSID) ? occupant->InternalName : handler->CLSID;
     putAt(*handler, {static_cast<qint16>(target.index), target.key, target.isGroup, internalName});
 
     long rc = m_control.WriteItem(ITEM_SHELLEXTENSION, handler);

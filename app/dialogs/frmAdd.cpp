@@ -1,8 +1,7 @@
 #include "app/dialogs/frmAdd.h"
 
+#include "app/dialogs/DialogButtonRow.h"
 #include "app/dialogs/ItemPanels.h"
-#include "common/HelpTopic.h"
-#include "common/LinkLook.h"
 #include "control/records/Definitions.h"
 #include "control/records/ErrorNumbers.h"
 #include "control/records/FileTypeObject.h"
@@ -44,29 +43,15 @@ frmAdd::frmAdd(Kestrow& control, QWidget* parent)
     panels = new ItemPanels(ItemPanels::Mode::Add, control.core(), m_adder.tables(), this);
     panels->setObjectName(QStringLiteral("panels"));
 
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    // Enter in a text box presses no button.
-    for (QPushButton* button : {btnOK, btnCancel}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
-    picHelp = new QLabel(this);
-    picHelp->setObjectName(QStringLiteral("picHelp"));
-    LinkLook::SetHelpPicture(picHelp);
-    m_links = new LinkLook(this);
-    m_links->watch(picHelp);
+    auto* buttons = new DialogButtonRow(*this, QStringLiteral("adding.html"),
+                                        {{"btnOK", QStringLiteral("OK")}, {"btnCancel", QStringLiteral("Cancel")}});
+    btnOK = buttons->button(0);
+    btnCancel = buttons->button(1);
+    picHelp = buttons->helpPicture();
 
     auto* chooser = new QHBoxLayout;
     chooser->addWidget(lblItems);
     chooser->addWidget(cboItems, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(picHelp, 0, Qt::AlignLeft | Qt::AlignVCenter);
-    buttons->addStretch(1);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(chooser);
     layout->addWidget(panels, 1);
@@ -75,7 +60,6 @@ frmAdd::frmAdd(Kestrow& control, QWidget* parent)
     connect(cboItems, &QComboBox::currentIndexChanged, this, &frmAdd::cboItems_Click);
     connect(btnOK, &QPushButton::clicked, this, &frmAdd::btnOK_Click);
     connect(btnCancel, &QPushButton::clicked, this, &frmAdd::btnCancel_Click);
-    connect(m_links, &LinkLook::clicked, this, [this] { OpenHelpTopic(this, QStringLiteral("adding.html")); });
 
     // Empty fields; the pictures show the default icon until a file type is chosen.
     panels->setFileType({});

@@ -6,7 +6,6 @@
 
 class ItemPanels;
 class Kestrow;
-class LinkLook;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -55,5 +54,4 @@ private:
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;
     QLabel* picHelp = nullptr;
-    LinkLook* m_links = nullptr;
 };

@@ -1,8 +1,7 @@
 #include "app/dialogs/frmEdit.h"
 
+#include "app/dialogs/DialogButtonRow.h"
 #include "app/dialogs/ItemPanels.h"
-#include "common/HelpTopic.h"
-#include "common/LinkLook.h"
 #include "common/MessageBoxes.h"
 #include "control/records/ErrorNumbers.h"
 #include "control/tree/ItemKinds.h"
@@ -32,27 +31,14 @@ frmEdit::frmEdit(Kestrow& control, QWidget* parent)
 
     panels = new ItemPanels(ItemPanels::Mode::Edit, control.core(), m_editor.tables(), this);
 
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnApply = new QPushButton(QStringLiteral("Apply"), this);
-    btnApply->setObjectName(QStringLiteral("btnApply"));
-    // No default button: Enter in a text box must not apply or close.
-    for (QPushButton* button : {btnOK, btnCancel, btnApply})
-        button->setAutoDefault(false);
-    picHelp = new QLabel(this);
-    picHelp->setObjectName(QStringLiteral("picHelp"));
-    LinkLook::SetHelpPicture(picHelp);
-    m_links = new LinkLook(this);
-    m_links->watch(picHelp);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(picHelp, 0, Qt::AlignLeft | Qt::AlignVCenter);
-    buttons->addStretch(1);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    buttons->addWidget(btnApply);
+    auto* buttons = new DialogButtonRow(*this, QStringLiteral("editing.html"),
+                                        {{"btnOK", QStringLiteral("OK")},
+                                         {"btnCancel", QStringLiteral("Cancel")},
+                                         {"btnApply", QStringLiteral("Apply")}});
+    btnOK = buttons->button(0);
+    btnCancel = buttons->button(1);
+    btnApply = buttons->button(2);
+    picHelp = buttons->helpPicture();
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(panels);
@@ -67,7 +53,6 @@ frmEdit::frmEdit(Kestrow& control, QWidget* parent)
     connect(btnOK, &QPushButton::clicked, this, &frmEdit::btnOK_Click);
     connect(btnCancel, &QPushButton::clicked, this, &frmEdit::btnCancel_Click);
     connect(btnApply, &QPushButton::clicked, this, &frmEdit::btnApply_Click);
-    connect(m_links, &LinkLook::clicked, this, &frmEdit::picHelp_Click);
     connect(panels, &ItemPanels::clsidQueryRequested, this, [this](const QString& clsid) { m_control.ShowClsidTool(clsid); });
 }
 
@@ -179,7 +164,3 @@ void frmEdit::btnCancel_Click()
     reject();
 }
 
-void frmEdit::picHelp_Click()
-{
-    OpenHelpTopic(this, QStringLiteral("editing.html"));
-}

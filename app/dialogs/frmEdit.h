@@ -9,7 +9,6 @@
 class ItemObject;
 class ItemPanels;
 class Kestrow;
-class LinkLook;
 class QLabel;
 class QPushButton;
 
@@ -46,7 +45,6 @@ private:
     long btnApply_Click();
     void btnOK_Click();
     void btnCancel_Click();
-    void picHelp_Click();
     // Fills the panel of the current kind from the record.
     void showRecord();
 
@@ -60,5 +58,4 @@ private:
     QPushButton* btnCancel = nullptr;
     QPushButton* btnApply = nullptr;
     QLabel* picHelp = nullptr;
-    LinkLook* m_links = nullptr;
 };

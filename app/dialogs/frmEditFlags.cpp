@@ -1,7 +1,6 @@
 #include "app/dialogs/frmEditFlags.h"
 
-#include "common/HelpTopic.h"
-#include "common/LinkLook.h"
+#include "app/dialogs/DialogButtonRow.h"
 #include "control/records/ErrorNumbers.h"
 
 #include <QHBoxLayout>
@@ -33,24 +32,12 @@ frmEditFlags::frmEditFlags(QWidget* parent)
     lblMesg->setMinimumWidth(charWidth * 50);
     lstFlags->setMinimumSize(charWidth * 50, fontMetrics().height() * 20);
 
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
     // No default button: Enter in the list must not close the window.
-    for (QPushButton* button : {btnOK, btnCancel})
-        button->setAutoDefault(false);
-    picHelp = new QLabel(this);
-    picHelp->setObjectName(QStringLiteral("picHelp"));
-    LinkLook::SetHelpPicture(picHelp);
-    m_links = new LinkLook(this);
-    m_links->watch(picHelp);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(picHelp, 0, Qt::AlignLeft | Qt::AlignVCenter);
-    buttons->addStretch(1);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
+    auto* buttons = new DialogButtonRow(*this, QStringLiteral("other_flags.html"),
+                                        {{"btnOK", QStringLiteral("OK")}, {"btnCancel", QStringLiteral("Cancel")}});
+    btnOK = buttons->button(0);
+    btnCancel = buttons->button(1);
+    picHelp = buttons->helpPicture();
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblMesg);
@@ -63,7 +50,6 @@ frmEditFlags::frmEditFlags(QWidget* parent)
 
     connect(btnOK, &QPushButton::clicked, this, &frmEditFlags::btnOK_Click);
     connect(btnCancel, &QPushButton::clicked, this, &frmEditFlags::btnCancel_Click);
-    connect(m_links, &LinkLook::clicked, this, &frmEditFlags::picHelp_Click);
 }
 
 void frmEditFlags::Initialize(quint32 flags)
@@ -96,11 +82,6 @@ void frmEditFlags::btnOK_Click()
 void frmEditFlags::btnCancel_Click()
 {
     done(int(kResultCancelled));
-}
-
-void frmEditFlags::picHelp_Click()
-{
-    OpenHelpTopic(this, QStringLiteral("other_flags.html"));
 }
 
 void frmEditFlags::done(int result)

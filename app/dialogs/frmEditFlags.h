@@ -4,7 +4,6 @@
 
 #include <QDialog>
 
-class LinkLook;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -27,7 +26,6 @@ public:
 private:
     void btnOK_Click();
     void btnCancel_Click();
-    void picHelp_Click();
 
     FlagsSelection m_selection;
 
@@ -36,5 +34,4 @@ private:
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;
     QLabel* picHelp = nullptr;
-    LinkLook* m_links = nullptr;
 };

@@ -11,23 +11,12 @@
 #include "control/tree/ItemKinds.h"
 #include "control/tree/KestrowCore.h"
 #include "control/tree/TreeLayout.h"
+#include "control/records/RecordRegistry.h"
 #include "platform/registry/CommandScope.h"
 
 namespace {
 
 const QString kRemoveExtension = QStringLiteral("Are you sure you want to remove this file extension?");
-
-bool sameKey(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-long reportFailure(long rc, const QString& message)
-{
-    if (rc != 0 && rc != kResultCancelled)
-        ShowError(message, rc);
-    return rc;
-}
 
 // Whether a host file type would lose its last extension.
 bool isLastExtension(const KestrowCore& control, const FileExtensionObject& extension)
@@ -39,6 +28,13 @@ bool isLastExtension(const KestrowCore& control, const FileExtensionObject& exte
 }
 
 } // namespace
+
+long ItemCommands::ReportFailure(long rc, const QString& message)
+{
+    if (rc != 0 && rc != kResultCancelled)
+        ShowError(message, rc);
+    return rc;
+}
 
 ItemCommands::ItemCommands(KestrowCore& control)
     : m_control(control)
@@ -81,7 +77,7 @@ long ItemCommands::Remove(const std::shared_ptr<ItemObject>& item)
                                        QStringLiteral("Error removing file extension."),
                                        QStringLiteral("Error removing shell extension."),
                                        QStringLiteral("Error removing action.")};
-    return reportFailure(rc, messages[kind - 1]);
+    return ReportFailure(rc, messages[kind - 1]);
 }
 
 long ItemCommands::Refresh(const std::shared_ptr<ItemObject>& item)
@@ -96,7 +92,7 @@ long ItemCommands::Refresh(const std::shared_ptr<ItemObject>& item)
 
 QString ItemCommands::associateQuestion(const FileExtensionObject& extension, const QString& typeKey) const
 {
-    if (sameKey(typeKey, extension.HostTypeKey) || !isLastExtension(m_control, extension))
+    if (isSameName(typeKey, extension.HostTypeKey) || !isLastExtension(m_control, extension))
         return QString();
     return QStringLiteral("Are you sure you want to associate this file extension with another file type?"
                           "\r\n\r\nRemoving the last file extension will cause the previous file type to be removed.");
@@ -106,7 +102,7 @@ long ItemCommands::Associate(const std::shared_ptr<ItemObject>& item, const QStr
 {
     const auto extension = std::dynamic_pointer_cast<FileExtensionObject>(item);
     const auto target = std::dynamic_pointer_cast<FileTypeObject>(m_control.GetItemFromKey(typeKey));
-    if (!extension || !target || sameKey(target->Key(), extension->HostTypeKey) || RefuseWhenReadOnly())
+    if (!extension || !target || isSameName(target->Key(), extension->HostTypeKey) || RefuseWhenReadOnly())
         return kResultCancelled;
     if (const QString question = associateQuestion(*extension, typeKey);
         !confirmed && !question.isEmpty() && AskQuestion(question, vbYesNo) != vbYes)
@@ -121,14 +117,14 @@ long ItemCommands::Associate(const std::shared_ptr<ItemObject>& item, const QStr
     long rc = m_control.WriteItem(ITEM_FILEEXTENSION, extension);
     if (rc != 0) {
         extension->InternalName = oldInternalName;
-        return reportFailure(command.finish(rc), message);
+        return ReportFailure(command.finish(rc), message);
     }
     rc = m_control.RemoveItem(ITEM_FILEEXTENSION, extension, false, false);
     if (rc == 0) {
         extension->HostTypeKey = target->Key();
         rc = m_control.AddItem(ITEM_FILEEXTENSION, extension);
     }
-    return reportFailure(command.finish(rc), message);
+    return ReportFailure(command.finish(rc), message);
 }
 
 long ItemCommands::AddTo(const std::shared_ptr<ItemObject>& item, const QString& typeKey)
@@ -160,5 +156,5 @@ long ItemCommands::AddTo(const std::shared_ptr<ItemObject>& item, const QString&
         if (rc != 0)
             m_control.RemoveItem(kind, copy, false, false);
     }
-    return reportFailure(command.finish(rc), message);
+    return ReportFailure(command.finish(rc), message);
 }

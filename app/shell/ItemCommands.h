@@ -40,6 +40,9 @@ public:
     // copy the target already has (same verb or handler) is refused before anything is written.
     long AddTo(const std::shared_ptr<ItemObject>& item, const QString& typeKey);
 
+    // Shows `message` with the code of a failure (neither 0 nor the user's cancel); returns `rc`.
+    static long ReportFailure(long rc, const QString& message);
+
     // The question Remove asks for `item`; empty when it removes nothing.
     QString removeQuestion(const std::shared_ptr<ItemObject>& item) const;
 

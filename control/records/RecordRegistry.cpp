@@ -9,6 +9,11 @@ bool isSafeSubkeyPath(const QString& path)
     return !path.contains(QStringLiteral("\\\\"));
 }
 
+bool isSameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
 bool isSamePlace(const QString& loaded, const QString& place)
 {
     return !loaded.isEmpty() && loaded.compare(place, Qt::CaseInsensitive) == 0;

@@ -16,6 +16,10 @@ bool isSafeSubkeyPath(const QString& path);
 // compare without regard to case, and an empty `loaded` (nothing read) is no place at all.
 bool isSamePlace(const QString& loaded, const QString& place);
 
+// Whether two key or value names name the same thing: the registry ignores letter case, and so
+// do CLSIDs and verbs.
+bool isSameName(const QString& a, const QString& b);
+
 // "CLSID\{...}" below HKEY_CLASSES_ROOT.
 QString classPath(const QString& clsid);
 
