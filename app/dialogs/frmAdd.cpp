@@ -107,24 +107,18 @@ void frmAdd::cboItems_Click()
 
 void frmAdd::btnOK_Click()
 {
+    // The adder puts the dot before a typed extension; the box shows what was used.
+    const auto addShowingExtension = [this](auto fields, auto add) {
+        const QString typed = fields.extension;
+        const long result = (m_adder.*add)(fields);
+        if (fields.extension != typed)
+            panels->setExtensionText(fields.extension);
+        return result;
+    };
     long rc = kResultCancelled;
     switch (panels->kind()) {
-    case ITEM_FILETYPE: {
-        FileTypeFields fields = panels->fileType();
-        const QString typed = fields.extension;
-        rc = m_adder.addFileType(fields);
-        if (fields.extension != typed)
-            panels->setExtensionText(fields.extension);
-        break;
-    }
-    case ITEM_FILEEXTENSION: {
-        FileExtensionFields fields = panels->fileExtension();
-        const QString typed = fields.extension;
-        rc = m_adder.addExtension(fields);
-        if (fields.extension != typed)
-            panels->setExtensionText(fields.extension);
-        break;
-    }
+    case ITEM_FILETYPE: rc = addShowingExtension(panels->fileType(), &ItemAdder::addFileType); break;
+    case ITEM_FILEEXTENSION: rc = addShowingExtension(panels->fileExtension(), &ItemAdder::addExtension); break;
     case ITEM_ACTION: rc = m_adder.addAction(panels->action()); break;
     case ITEM_SHELLEXTENSION: rc = m_adder.addShellExtension(panels->shellExtension()); break;
     default: return;
