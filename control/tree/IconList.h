@@ -16,8 +16,10 @@ class WindowsPathMapper;
 inline constexpr qint16 ICON_SMALL = 1;
 inline constexpr qint16 ICON_LARGE = 2;
 
-// The fallback icon everywhere.
-inline const QString kDefaultIconLocation = QStringLiteral("SHELL32.DLL,0");
+// The fallback icon everywhere, drawn for items without an icon of their own and never written to
+// the registry: the shell library's icon resource 1, its blank document. On Windows that is also
+// index 0; Wine's library lists named groups first, so its index 0 is another picture.
+inline const QString kDefaultIconLocation = QStringLiteral("SHELL32.DLL,-1");
 
 struct IconLocation {
     QString path;
@@ -43,7 +45,7 @@ bool HasIcon(const QString& location);
 // images, or -1 when nothing was added (the key is taken, or no icon could be extracted).
 long AddIcon(ImageList& imageList, const QString& location, qint16 size, const QString& key);
 
-// The icon of `location` in `size`; the "SHELL32.DLL,0" icon when it has none (an empty location
+// The icon of `location` in `size`; the fallback icon when it has none (an empty location
 // included); a null pixmap only when even that cannot be drawn.
 QPixmap GetIcon(const QString& location, qint16 size);
 

@@ -2,6 +2,7 @@
 #include "control/tree/ImageList.h"
 #include "platform/icons/StandInIconLibrary.h"
 #include "tests/support/KestrowFixture.h"
+#include "tests/support/TestPeWriter.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -131,7 +132,7 @@ TEST_F(IconList, AddIconReportsTheNewCountOrThatNothingWasAdded)
     }
 }
 
-TEST_F(IconList, GetIconFallsBackToTheShellsFirstIcon)
+TEST_F(IconList, GetIconFallsBackToTheShellLibrary)
 {
     const QImage fallback = shellIcon(0, ICON_SMALL);
     ASSERT_FALSE(fallback.isNull());
@@ -148,6 +149,27 @@ TEST_F(IconList, GetIconFallsBackToTheShellsFirstIcon)
     QLabel picture;
     SetIconPicture(u"C:\\icons\\blue.ico"_s, ICON_LARGE, &picture);
     EXPECT_EQ(picture.pixmap().toImage().pixel(16, 16), kBlue);
+}
+
+// Wine's shell32.dll lists its named groups before icon 1, the blank document: items without an icon
+// show the document, while a location that names index 0 still gets index 0.
+TEST_F(IconList, FallbackIsTheShellLibrarysIconOneEvenWhenNamedGroupsComeFirst)
+{
+    const QRgb options = qRgb(200, 0, 200);
+    const QRgb document = qRgb(250, 250, 240);
+    TestPeWriter shell32(TestPeWriter::Bits::Pe32Plus);
+    shell32.addGroup(u"IDI_SHELL_OPTIONS"_s, {TestIconData::dib(16, 32, options)});
+    shell32.addGroup(1, {TestIconData::dib(16, 32, document)});
+    prefix.writeFile(u"drive_c/windows/system32/shell32.dll"_s, shell32.build());
+
+    for (const char* location : {"", "C:\\icons\\missing.ico"}) {
+        SCOPED_TRACE(location);
+        EXPECT_EQ(GetIcon(QString::fromLatin1(location), ICON_SMALL).toImage().pixel(8, 8), document);
+    }
+    EXPECT_EQ(GetIcon(u"SHELL32.DLL,0"_s, ICON_SMALL).toImage().pixel(8, 8), options);
+    EXPECT_EQ(AddIcon(images, u"C:\\icons\\missing.ico"_s, ICON_SMALL, u"ft__.nofile"_s), -1);
+    ASSERT_EQ(AddIcon(images, kDefaultIconLocation, ICON_SMALL, u"ft__.nofile"_s), 1);
+    EXPECT_EQ(stored(images, u"ft__.nofile"_s).pixel(8, 8), document);
 }
 
 TEST_F(IconList, ListIconsAddsEveryIconOfAFileWithItsIndex)
