@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-image-formats-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
     wine wine64 xvfb xauth
+    desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

@@ -11,6 +11,8 @@ export QT_QPA_PLATFORM=offscreen
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+# What `cmake --install` puts on a desktop, and that the installed program starts.
+scripts/check-install.sh build
 
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNOOK_SANITIZE=ON \
       -DVARNOOK_BUILD_BENCHMARKS=OFF >/dev/null
