@@ -66,28 +66,31 @@ appstreamcli validate --no-net "$stage/share/metainfo/$id.metainfo.xml" >"$work/
 # The installed program loads the installed library, not the build tree's copy.
 program=$stage/bin/Varnook2
 library=$(env -u LD_LIBRARY_PATH ldd "$program" | awk '/libKestrow2/ { print $3 }')
+library=$(readlink -f "$library" || true)
 case "$library" in
     "$stage"/lib/libKestrow2.so.*) ;;
     *) fail "the installed program loads libKestrow2 from '$library'" ;;
 esac
 env -u LD_LIBRARY_PATH "$program" --version | grep -q '^Varnook ' || fail "--version failed"
 
-# Started headless, with a home of its own and an empty folder as its prefix, the program creates
-# the prefix and shows its main window until it is stopped.
-mkdir -p "$work/home" "$work/prefix" "$work/run"
+# Started headless, with a home of its own and no Wine prefix, the program creates its own prefix
+# from the sample registry and shows its main window until it is stopped. An error box would keep it
+# running too, without a display to show it on: the new prefix tells the two apart.
+home=$work/home
+mkdir -p "$home" "$work/run"
 chmod 700 "$work/run"
 env -u LD_LIBRARY_PATH -u WINEPREFIX -u DISPLAY -u WAYLAND_DISPLAY \
-    HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share" \
-    XDG_STATE_HOME="$work/home/.local/state" XDG_CACHE_HOME="$work/home/.cache" \
+    HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
+    XDG_STATE_HOME="$home/.local/state" XDG_CACHE_HOME="$home/.cache" \
     XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=offscreen \
-    "$program" --prefix "$work/prefix" >"$work/run.log" 2>&1 &
+    "$program" >"$work/run.log" 2>&1 &
 pid=$!
 for _ in 1 2 3 4 5 6; do
     sleep 0.5
     kill -0 "$pid" 2>/dev/null || { wait "$pid" && rc=0 || rc=$?; cat "$work/run.log" >&2
                                     pid=; fail "the installed program ended early (exit status $rc)"; }
 done
-[ -f "$work/prefix/system.reg" ] || fail "the program did not create its prefix"
+[ -s "$home/.local/share/Varnook2/prefix/system.reg" ] || fail "the program did not create its prefix"
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 pid=
