@@ -71,7 +71,8 @@ case "$library" in
     "$stage"/lib/libKestrow2.so.*) ;;
     *) fail "the installed program loads libKestrow2 from '$library'" ;;
 esac
-env -u LD_LIBRARY_PATH "$program" --version | grep -q '^Varnook ' || fail "--version failed"
+version=$(env -u LD_LIBRARY_PATH "$program" --version) || fail "--version failed"
+[[ $version == "Varnook "* ]] || fail "--version printed: $version"
 
 # Started headless, with a home of its own and no Wine prefix, the program creates its own prefix
 # from the sample registry and shows its main window until it is stopped. An error box would keep it
