@@ -1,3 +1,4 @@
+#include "app/cli/ScriptCommands.h"
 #include "app/shell/CommandLine.h"
 #include "app/shell/FileProperties.h"
 #include "app/shell/Startup.h"
@@ -6,7 +7,9 @@
 #include "platform/RunContext.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QTextStream>
 
 #include <cstdio>
 
@@ -20,7 +23,18 @@ int main(int argc, char* argv[])
     if (options.action != CommandLine::Action::Run) {
         std::FILE* out = options.action == CommandLine::Action::Fail ? stderr : stdout;
         std::fputs(options.text.toLocal8Bit().constData(), out);
-        return options.action == CommandLine::Action::Fail ? 2 : 0;
+        return options.action == CommandLine::Action::Fail ? ScriptCommands::BadCommandLine : ScriptCommands::Done;
+    }
+    if (options.isScriptCommand()) {
+        // No window and no display: the loader still makes icons, which need a GUI application,
+        // and the offscreen platform gives one anywhere.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication application(argc, argv);
+        QGuiApplication::setApplicationName(QStringLiteral("Varnook2"));
+        RunContext context;
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return ScriptCommands::run(options, QProcessEnvironment::systemEnvironment(), out, err);
     }
 
     QApplication application(argc, argv);
