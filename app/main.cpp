@@ -20,11 +20,6 @@ int main(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const CommandLine options = CommandLine::parse(arguments);
-    if (options.action != CommandLine::Action::Run) {
-        std::FILE* out = options.action == CommandLine::Action::Fail ? stderr : stdout;
-        std::fputs(options.text.toLocal8Bit().constData(), out);
-        return options.action == CommandLine::Action::Fail ? ScriptCommands::BadCommandLine : ScriptCommands::Done;
-    }
     if (options.isScriptCommand()) {
         // No window and no display: the loader still makes icons, which need a GUI application,
         // and the offscreen platform gives one anywhere.
@@ -35,6 +30,11 @@ int main(int argc, char* argv[])
         QTextStream out(stdout);
         QTextStream err(stderr);
         return ScriptCommands::run(options, QProcessEnvironment::systemEnvironment(), out, err);
+    }
+    if (options.action != CommandLine::Action::Run) {
+        std::FILE* out = options.action == CommandLine::Action::Fail ? stderr : stdout;
+        std::fputs(options.text.toLocal8Bit().constData(), out);
+        return options.action == CommandLine::Action::Fail ? ScriptCommands::BadCommandLine : ScriptCommands::Done;
     }
 
     QApplication application(argc, argv);
