@@ -61,11 +61,6 @@ int ScriptCommands::run(const CommandLine& line, const QProcessEnvironment& syst
         err << kProgram << QStringLiteral("no command to run without a window.") << Qt::endl;
         return BadCommandLine;
     }
-    if (line.action == CommandLine::Action::Export) {
-        err << kProgram << QStringLiteral("'--export' is not available yet.") << Qt::endl;
-        return BadCommandLine;
-    }
-
     BoxesToLines boxes(err);
     ScriptSession session;
     QString error;
@@ -91,6 +86,10 @@ int ScriptCommands::run(const CommandLine& line, const QProcessEnvironment& syst
                                .arg(line.item, session.prefixDir())
             << Qt::endl;
         return NotFound;
+    }
+    if (line.action == CommandLine::Action::Export) {
+        err << kProgram << QStringLiteral("'--export' is not available yet.") << Qt::endl;
+        return BadCommandLine;
     }
     if (line.json)
         writeJson(out, ItemReport::json(session.core(), *found));

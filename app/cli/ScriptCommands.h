@@ -6,7 +6,8 @@ class QTextStream;
 struct CommandLine;
 
 // The commands that answer on standard output without a window (--list, --show). They only read:
-// the registry is opened read-only, nothing is written, and they work while Wine runs.
+// the registry is opened read-only, nothing is written, and they work while Wine runs. --export
+// finds its item as --show does, and is then refused: the program cannot write a .reg file yet.
 class ScriptCommands {
 public:
     // What the program returns; scripts tell the outcomes apart by it.

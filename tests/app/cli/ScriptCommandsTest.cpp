@@ -320,12 +320,13 @@ TEST_F(ScriptCommandsTest, SaysInOneLineWhenThereIsNoRegistryToRead)
     EXPECT_FALSE(QDir(home.filePath(u"data"_s)).exists()) << "Varnook's own prefix is a write";
 }
 
-TEST_F(ScriptCommandsTest, ExportIsNotCarriedOutYet)
+TEST_F(ScriptCommandsTest, ExportFindsItsItemAsShowDoesButIsNotCarriedOutYet)
 {
-    const Outcome outcome = run({u"--export"_s, u".c"_s, home.filePath(u"c.reg"_s)});
+    const Outcome outcome = run({u"--export"_s, u"C"_s, home.filePath(u"c.reg"_s)});
     EXPECT_EQ(outcome.code, ScriptCommands::BadCommandLine);
     EXPECT_TRUE(outcome.err.contains(u"not available"_s)) << outcome.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(home.filePath(u"c.reg"_s)));
+    EXPECT_EQ(run({u"--export"_s, u"gonefile"_s, home.filePath(u"c.reg"_s)}).code, ScriptCommands::NotFound);
 }
 
 TEST_F(ScriptCommandsTest, ReportsWhatCouldNotBeReadAndListsTheRest)
