@@ -51,9 +51,9 @@ auto sortedActions(const KeyedCollection<ActionObject>& actions)
 auto sortedHandlers(const KeyedCollection<ShellExtensionObject>& handlers)
 {
     return sorted(handlers, [](const ShellExtensionObject& a, const ShellExtensionObject& b) {
-        if (a.ExtTypeKey.compare(b.ExtTypeKey, Qt::CaseInsensitive) != 0)
+        if (a.ExtTypeKey != b.ExtTypeKey)
             return before(a.ExtTypeKey, b.ExtTypeKey);
-        if (a.CLSID.compare(b.CLSID, Qt::CaseInsensitive) != 0)
+        if (a.CLSID != b.CLSID)
             return before(a.CLSID, b.CLSID);
         return before(a.InternalName, b.InternalName);
     });
