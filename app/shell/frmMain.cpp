@@ -15,12 +15,15 @@
 #include "common/ReadOnlyRegistry.h"
 #include "control/records/Definitions.h"
 #include "control/records/ErrorNumbers.h"
+#include "control/tools/ItemExport.h"
+#include "control/tree/ItemKinds.h"
 #include "control/tree/Kestrow.h"
 #include "platform/registry/PrefixStore.h"
 #include "platform/shell/UiSeams.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QKeyEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -104,6 +107,7 @@ frmMain::frmMain(QWidget* parent)
     connect(mnuKestrowAdd, &QAction::triggered, this, &frmMain::btnAdd_Click);
     connect(btnEdit, &QPushButton::clicked, this, &frmMain::btnEdit_Click);
     connect(mnuKestrowEdit, &QAction::triggered, this, &frmMain::btnEdit_Click);
+    connect(mnuKestrowExport, &QAction::triggered, this, &frmMain::mnuKestrowExport_Click);
     connect(btnClose, &QPushButton::clicked, this, &frmMain::btnClose_Click);
     connect(kestrowMain, &Kestrow::NodeClick, this, &frmMain::kestrowMain_NodeClick);
     connect(kestrowMain, &Kestrow::MouseDown, this, &frmMain::kestrowMain_MouseDown);
@@ -138,6 +142,7 @@ void frmMain::createMenus()
     mnuKestrowAdd = addItem(mnuKestrow, "mnuKestrowAdd", QStringLiteral("Add"));
     mnuKestrowRemove = addItem(mnuKestrow, "mnuKestrowRemove", QStringLiteral("Remove"));
     mnuKestrowEdit = addItem(mnuKestrow, "mnuKestrowEdit", QStringLiteral("Edit"));
+    mnuKestrowExport = addItem(mnuKestrow, "mnuKestrowExport", QStringLiteral("Export..."));
     mnuKestrowSep3 = addSeparator(mnuKestrow, "mnuKestrowSep3");
     mnuKestrowAssociateExt = addItem(mnuKestrow, "mnuKestrowAssociateExt", QStringLiteral("Associate with..."));
     mnuKestrowAddTo = addItem(mnuKestrow, "mnuKestrowAddTo", QStringLiteral("Add to..."));
@@ -353,6 +358,8 @@ void frmMain::showCommands(const SelectionView& view)
     btnRemove->setEnabled(view.canRemove);
     mnuKestrowAdd->setEnabled(view.canAdd);
     mnuKestrowEdit->setEnabled(view.canEdit);
+    // Exporting only reads, so a read-only registry allows it too.
+    mnuKestrowExport->setEnabled(view.item && IsItemKind(view.kind));
     mnuKestrowRemove->setEnabled(view.canRemove);
     mnuKestrowFind->setEnabled(view.canFind);
     mnuKestrowRefresh->setEnabled(view.canRefresh);
@@ -432,6 +439,25 @@ void frmMain::btnRemove_Click()
     // The selection decides, whatever state a button was left in.
     ItemCommands(kestrowMain->core()).Remove(kestrowMain->GetSelectedItem());
     updateActions();
+}
+
+void frmMain::mnuKestrowExport_Click()
+{
+    const SelectionView view = SelectionView::of(kestrowMain->core(), kestrowMain->SelectedNode());
+    if (!view.item || !IsItemKind(view.kind))
+        return;
+    FileSaveRequest request;
+    request.title = QStringLiteral("Export");
+    request.filter = QStringLiteral("Registration Files (*.reg)");
+    request.suggestedPath = QDir::home().filePath(ItemExport::SuggestedFileName(view.kind, view.item));
+    request.defaultSuffix = QStringLiteral("reg");
+    request.owner = this;
+    const QString fileName = UiSeams::saveFileName(request);
+    if (fileName.isEmpty())
+        return;
+    QString error;
+    if (const long rc = ItemExport::Export(view.kind, view.item, fileName, error); rc != 0)
+        ShowError(error, rc);
 }
 
 void frmMain::mnuKestrowRefresh_Click()

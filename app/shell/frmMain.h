@@ -77,6 +77,7 @@ private:
     void mnuKestrowRefresh_Click();
     void mnuKestrowAssociateExt_Click();
     void mnuKestrowAddTo_Click();
+    void mnuKestrowExport_Click();
     void btnAdd_Click();
     void btnEdit_Click();
     void btnRemove_Click();
@@ -142,6 +143,7 @@ private:
     QAction* mnuKestrowAdd = nullptr;
     QAction* mnuKestrowRemove = nullptr;
     QAction* mnuKestrowEdit = nullptr;
+    QAction* mnuKestrowExport = nullptr;
     QAction* mnuKestrowSep3 = nullptr;
     QAction* mnuKestrowAssociateExt = nullptr;
     QAction* mnuKestrowAddTo = nullptr;

@@ -23,6 +23,7 @@ struct Handlers {
     UiSeams::OpenUrlHandler openUrl;
     UiSeams::FilePropertiesHandler fileProperties;
     UiSeams::BrowseHandler browse;
+    UiSeams::SaveFileHandler saveFile;
 };
 
 Handlers& handlers()
@@ -99,6 +100,16 @@ QString browseWithDialog(const FileBrowseRequest& request)
                                         QFileDialog::HideNameFilterDetails);
 }
 
+QString saveWithDialog(const FileSaveRequest& request)
+{
+    QString chosen = QFileDialog::getSaveFileName(ownerOrActiveWindow(request.owner), request.title,
+                                                  request.suggestedPath, request.filter);
+    const QString suffix = u'.' + request.defaultSuffix;
+    if (!chosen.isEmpty() && !request.defaultSuffix.isEmpty() && !chosen.endsWith(suffix, Qt::CaseInsensitive))
+        chosen += suffix;
+    return chosen;
+}
+
 } // namespace
 
 int UiSeams::messageBox(const MessageBoxRequest& request)
@@ -136,6 +147,13 @@ QString UiSeams::browseForFile(const FileBrowseRequest& request)
     return browseWithDialog(request);
 }
 
+QString UiSeams::saveFileName(const FileSaveRequest& request)
+{
+    if (handlers().saveFile)
+        return handlers().saveFile(request);
+    return saveWithDialog(request);
+}
+
 UiSeams::MessageBoxHandler UiSeams::setMessageBoxHandler(MessageBoxHandler handler)
 {
     return std::exchange(handlers().messageBox, std::move(handler));
@@ -159,4 +177,9 @@ UiSeams::FilePropertiesHandler UiSeams::setFilePropertiesHandler(FilePropertiesH
 UiSeams::BrowseHandler UiSeams::setBrowseHandler(BrowseHandler handler)
 {
     return std::exchange(handlers().browse, std::move(handler));
+}
+
+UiSeams::SaveFileHandler UiSeams::setSaveFileHandler(SaveFileHandler handler)
+{
+    return std::exchange(handlers().saveFile, std::move(handler));
 }

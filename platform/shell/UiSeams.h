@@ -56,6 +56,15 @@ struct FileBrowseRequest {
     QWidget* owner = nullptr; // none: the active window
 };
 
+// A request to ask the user for a file to save to.
+struct FileSaveRequest {
+    QString title;
+    QString filter;           // Qt name filters, e.g. "Registration Files (*.reg)"
+    QString suggestedPath;    // Linux path the dialog proposes: folder and file name
+    QString defaultSuffix;    // added (with its dot) to a chosen name that does not end in it
+    QWidget* owner = nullptr; // none: the active window
+};
+
 // The places where the program waits on the user or hands work to the desktop. Each has a
 // real implementation; tests replace it with a scripted answer and record what was asked.
 class UiSeams {
@@ -65,6 +74,7 @@ public:
     using OpenUrlHandler = std::function<bool(const QUrl&)>;
     using FilePropertiesHandler = std::function<bool(const FilePropertiesRequest&)>;
     using BrowseHandler = std::function<QString(const FileBrowseRequest&)>;
+    using SaveFileHandler = std::function<QString(const FileSaveRequest&)>;
 
     // Shows a message box; returns the button pressed (vbOK, vbYes, ...). Without an owner in the
     // request the box belongs to the active window.
@@ -80,6 +90,8 @@ public:
     static bool showFileProperties(const QString& linuxPath, QWidget* owner);
     // Asks the user for an existing file; returns its Linux path, empty when cancelled.
     static QString browseForFile(const FileBrowseRequest& request);
+    // Asks the user for a file to save to; returns its Linux path, empty when cancelled.
+    static QString saveFileName(const FileSaveRequest& request);
 
     // Each setter returns the handler it replaces; an empty handler restores the real behaviour.
     static MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler);
@@ -87,4 +99,5 @@ public:
     static OpenUrlHandler setOpenUrlHandler(OpenUrlHandler handler);
     static FilePropertiesHandler setFilePropertiesHandler(FilePropertiesHandler handler);
     static BrowseHandler setBrowseHandler(BrowseHandler handler);
+    static SaveFileHandler setSaveFileHandler(SaveFileHandler handler);
 };

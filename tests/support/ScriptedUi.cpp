@@ -42,11 +42,11 @@ ScriptedUi::ScriptedUi()
     });
     m_previousBrowse = UiSeams::setBrowseHandler([this](const FileBrowseRequest& request) {
         m_browseRequests.push_back(request);
-        if (m_chosenFiles.empty())
-            return QString();
-        QString chosen = m_chosenFiles.front();
-        m_chosenFiles.pop_front();
-        return chosen;
+        return nextChosenFile();
+    });
+    m_previousSaveFile = UiSeams::setSaveFileHandler([this](const FileSaveRequest& request) {
+        m_saveRequests.push_back(request);
+        return nextChosenFile();
     });
 }
 
@@ -57,6 +57,16 @@ ScriptedUi::~ScriptedUi()
     UiSeams::setOpenUrlHandler(m_previousOpenUrl);
     UiSeams::setFilePropertiesHandler(m_previousProperties);
     UiSeams::setBrowseHandler(m_previousBrowse);
+    UiSeams::setSaveFileHandler(m_previousSaveFile);
+}
+
+QString ScriptedUi::nextChosenFile()
+{
+    if (m_chosenFiles.empty())
+        return QString();
+    QString chosen = m_chosenFiles.front();
+    m_chosenFiles.pop_front();
+    return chosen;
 }
 
 void ScriptedUi::clear()
@@ -65,4 +75,5 @@ void ScriptedUi::clear()
     m_openedUrls.clear();
     m_propertiesRequests.clear();
     m_browseRequests.clear();
+    m_saveRequests.clear();
 }

@@ -20,8 +20,8 @@ class QDialog;
 //   when unset);
 // - opened URLs and file-properties requests are accepted unless `onOpenUrl` or `onFileProperties`
 //   says otherwise;
-// - file dialogs return the scripted files in turn (`chooseFile`), and are cancelled when the
-//   script is empty.
+// - file dialogs, to open or to save, return the scripted files in turn (`chooseFile`), and are
+//   cancelled when the script is empty.
 class ScriptedUi {
 public:
     ScriptedUi();
@@ -38,6 +38,7 @@ public:
     const std::vector<QUrl>& openedUrls() const { return m_openedUrls; }
     const std::vector<FilePropertiesRequest>& propertiesRequests() const { return m_propertiesRequests; }
     const std::vector<FileBrowseRequest>& browseRequests() const { return m_browseRequests; }
+    const std::vector<FileSaveRequest>& saveRequests() const { return m_saveRequests; }
 
     // Forgets every recorded request; the scripts stay.
     void clear();
@@ -47,15 +48,19 @@ public:
     std::function<bool(const FilePropertiesRequest&)> onFileProperties;
 
 private:
+    QString nextChosenFile();
+
     std::deque<int> m_answers;
     std::deque<QString> m_chosenFiles;
     std::vector<MessageBoxRequest> m_boxes;
     std::vector<QUrl> m_openedUrls;
     std::vector<FilePropertiesRequest> m_propertiesRequests;
     std::vector<FileBrowseRequest> m_browseRequests;
+    std::vector<FileSaveRequest> m_saveRequests;
     UiSeams::MessageBoxHandler m_previousBox;
     UiSeams::ModalHandler m_previousModal;
     UiSeams::OpenUrlHandler m_previousOpenUrl;
     UiSeams::FilePropertiesHandler m_previousProperties;
     UiSeams::BrowseHandler m_previousBrowse;
+    UiSeams::SaveFileHandler m_previousSaveFile;
 };
