@@ -105,7 +105,7 @@ TEST_F(MainWindowTest, MenusHaveTheirItemsInOrderWithoutShortcuts)
                            "mnuToolsOptions=Preferences...",
                            "mnuKestrow Actions: mnuKestrowFind=Find..., mnuKestrowSep1=-, mnuKestrowRefresh=Refresh, "
                            "mnuKestrowSep2=-, mnuKestrowAdd=Add, mnuKestrowRemove=Remove, mnuKestrowEdit=Edit, "
-                           "[mnuKestrowSep3=-], [mnuKestrowAssociateExt=Associate with...], [mnuKestrowAddTo=Add to...]",
+                           "mnuKestrowExport=Export..., [mnuKestrowSep3=-], [mnuKestrowAssociateExt=Associate with...], [mnuKestrowAddTo=Add to...]",
                            "mnuHelp Help: mnuHelpContents=Contents, mnuHelpAbout=About"}));
 }
 

@@ -110,7 +110,7 @@ const ValueCase kValueCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Values, RegFileValueTest, ::testing::ValuesIn(kValueCases),
-                         [](const auto& info) { return testName(info.param.label); });
+                         [](const auto& param) { return testName(param.param.label); });
 
 TEST(RegFileWriterTest, WritesHeaderKeysAndBlankLinesInUtf16WithBom)
 {
@@ -142,7 +142,7 @@ TEST(RegFileWriterTest, RefusesAKeyPathALineCannotHold)
     RegFileWriter writer;
     const QString before = writer.text();
     for (const QString& path : {QString(), u"HKEY_CLASSES_ROOT\\a\nb"_s, u"HKEY_CLASSES_ROOT\\a\rb"_s}) {
-        EXPECT_FALSE(writer.addKey(path, {{QString(), REG_SZ, utf16z(u"x"_s)}})) << path;
+        EXPECT_FALSE(writer.addKey(path, {{QString(), REG_SZ, utf16z(u"x"_s)}})) << path.toStdString();
         EXPECT_EQ(writer.text(), before) << "nothing written for " << path.toStdString();
     }
 }
@@ -166,7 +166,7 @@ TEST(RegFileWriterTest, SavesTheBytesAndReplacesAnOlderFile)
     EXPECT_EQ(saved.readAll(), writer.bytes());
 }
 
-TEST(RegFileWriterTest, AFailedSaveNamesTheFileAndLeavesNothingBehind)
+TEST(RegFileWriterTest, AFailedSaveNamesTheFile)
 {
     QTemporaryDir dir;
     const QString missingFolder = dir.filePath(u"no such folder/out.reg"_s);
@@ -174,28 +174,33 @@ TEST(RegFileWriterTest, AFailedSaveNamesTheFileAndLeavesNothingBehind)
     QString error;
     EXPECT_FALSE(writer.save(missingFolder, error));
     EXPECT_TRUE(error.contains(missingFolder)) << error.toStdString();
+}
 
-    // A folder that cannot be written to keeps the file there as it was.
-    const QString lockedFolder = dir.filePath(u"locked"_s);
-    ASSERT_TRUE(QDir().mkpath(lockedFolder));
-    const QString file = lockedFolder + u"/out.reg"_s;
+TEST(RegFileWriterTest, AFailedSaveLeavesTheOlderFileAsItWas)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"out.reg"_s);
     {
         QFile old(file);
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         old.write("old");
     }
-    QFile::setPermissions(lockedFolder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    // A folder that cannot be written to: no temporary file can be made beside the old one.
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     QFile::setPermissions(file, QFileDevice::ReadOwner);
-    if (QFileInfo(file).isWritable())
+    const bool ignoresPermissions = QFileInfo(file).isWritable();
+    RegFileWriter writer;
+    QString error;
+    const bool saved = writer.save(file, error);
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    if (ignoresPermissions)
         GTEST_SKIP() << "running with rights that ignore permissions";
-    error.clear();
-    EXPECT_FALSE(writer.save(file, error));
+    EXPECT_FALSE(saved);
     EXPECT_TRUE(error.contains(file)) << error.toStdString();
     QFile kept(file);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), QByteArray("old"));
-    EXPECT_EQ(QDir(lockedFolder).entryList(QDir::Files), QStringList{u"out.reg"_s});
-    QFile::setPermissions(lockedFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"out.reg"_s}) << "no temporary file left";
 }
 
 } // namespace
