@@ -102,12 +102,17 @@ QString browseWithDialog(const FileBrowseRequest& request)
 
 QString saveWithDialog(const FileSaveRequest& request)
 {
-    QString chosen = QFileDialog::getSaveFileName(ownerOrActiveWindow(request.owner), request.title,
-                                                  request.suggestedPath, request.filter);
-    const QString suffix = u'.' + request.defaultSuffix;
-    if (!chosen.isEmpty() && !request.defaultSuffix.isEmpty() && !chosen.endsWith(suffix, Qt::CaseInsensitive))
-        chosen += suffix;
-    return chosen;
+    QFileDialog dialog(ownerOrActiveWindow(request.owner), request.title, request.suggestedPath,
+                       CaseInsensitiveNameFilters(request.filter));
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The dialog adds the suffix before it asks about overwriting, so the question is about the
+    // file that will be written.
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.selectFile(request.suggestedPath);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
 }
 
 } // namespace

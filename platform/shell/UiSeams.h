@@ -61,7 +61,7 @@ struct FileSaveRequest {
     QString title;
     QString filter;           // Qt name filters, e.g. "Registration Files (*.reg)"
     QString suggestedPath;    // Linux path the dialog proposes: folder and file name
-    QString defaultSuffix;    // added (with its dot) to a chosen name that does not end in it
+    QString defaultSuffix;    // added (with its dot) to a chosen name that has no suffix, e.g. "reg"
     QWidget* owner = nullptr; // none: the active window
 };
 

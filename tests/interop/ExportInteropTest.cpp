@@ -1,3 +1,4 @@
+#include "control/records/Definitions.h"
 #include "control/records/FileTypeObject.h"
 #include "control/tools/ItemExport.h"
 #include "platform/registry/CommandScope.h"
