@@ -94,9 +94,10 @@ QStringList dumpAll()
     return out;
 }
 
-// A type with every kind of value, an extension, an action with DDE and a handler with its class
-// and approval, exported from one prefix and imported with Wine's regedit into a fresh one, reads
-// back key for key and byte for byte.
+// A type with every kind of value (text with escapes and characters beyond the BMP, wrapped
+// binary, a DWORD of 3 bytes, empty text, an empty key, an empty default), an extension, an action
+// with DDE and a handler with its class and approval, exported from one prefix and imported with
+// Wine's regedit into a fresh one, reads back key for key and byte for byte.
 TEST_F(ExportInterop, ATypeExportedFromOnePrefixImportsWholeIntoAnother)
 {
     {
@@ -112,8 +113,8 @@ TEST_F(ExportInterop, ATypeExportedFromOnePrefixImportsWholeIntoAnother)
         put(HKEY_CLASSES_ROOT, u"vnkexport"_s, u"Multi"_s, REG_MULTI_SZ,
             regTextBytes(u"one"_s) + regTextBytes(u"two"_s) + raw({0, 0}));
         put(HKEY_CLASSES_ROOT, u"vnkexport"_s, u"Q"_s, REG_QWORD, raw({1, 2, 3, 4, 5, 6, 7, 8}));
-        put(HKEY_CLASSES_ROOT, u"vnkexport"_s, u"Odd"_s, REG_SZ, raw({0x61, 0, 0x62}));
-        put(HKEY_CLASSES_ROOT, u"vnkexport"_s, u"Unterminated"_s, REG_SZ, raw({0x61, 0, 0x62, 0}));
+        // Text without its closing NUL is left out: the file keeps its bytes (see the writer's
+        // tests), but Wine's own import stores such REG_SZ data changed (it adds a NUL).
         put(HKEY_CLASSES_ROOT, u"vnkexport"_s, u"EmptyText"_s, REG_SZ, QByteArray());
         put(HKEY_CLASSES_ROOT, u"vnkexport"_s, u"Short"_s, REG_DWORD, raw({1, 2, 3}));
         put(HKEY_CLASSES_ROOT, u"vnkexport"_s, u"None"_s, REG_NONE, QByteArray());
