@@ -5,6 +5,7 @@
 #include "app/cli/Listing.h"
 #include "app/cli/ScriptSession.h"
 #include "app/shell/CommandLine.h"
+#include "control/tools/ItemExport.h"
 #include "platform/shell/UiSeams.h"
 
 #include <QTextStream>
@@ -88,8 +89,11 @@ int ScriptCommands::run(const CommandLine& line, const QProcessEnvironment& syst
         return NotFound;
     }
     if (line.action == CommandLine::Action::Export) {
-        err << kProgram << QStringLiteral("'--export' is not available yet.") << Qt::endl;
-        return BadCommandLine;
+        if (ItemExport::Export(found->kind, found->item, line.exportFile, error) != 0) {
+            err << kProgram << error.simplified() << Qt::endl;
+            return ExportFailed;
+        }
+        return Done;
     }
     if (line.json)
         writeJson(out, ItemReport::json(session.core(), *found));

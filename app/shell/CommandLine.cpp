@@ -18,14 +18,15 @@ QString versionText()
 // What scripts need to know beyond the options.
 const QString kExitCodes = QStringLiteral(
     "\n"
-    "--list and --show only read: the registry is opened read-only, nothing is written, and they\n"
-    "work while Wine runs. Output is sorted without regard to letter case.\n"
+    "--list, --show and --export only read the registry: it is opened read-only, nothing of the\n"
+    "prefix is written, and they work while Wine runs. Output is sorted without regard to letter case.\n"
     "\n"
     "Exit codes:\n"
     "  0  done\n"
-    "  1  the item of --show was not found\n"
+    "  1  the item of --show or --export was not found\n"
     "  2  bad command line\n"
-    "  3  the registry could not be opened or read\n");
+    "  3  the registry could not be opened or read\n"
+    "  4  the .reg file of --export could not be written\n");
 
 CommandLine failure(const QString& message)
 {
@@ -53,10 +54,11 @@ CommandLine CommandLine::parse(const QStringList& arguments)
                                   QStringLiteral("Print what the information panel shows of <item>: an extension "
                                                  "(.txt or txt) or a file type's internal name."),
                                   QStringLiteral("item"));
-    QCommandLineOption exportItem(QStringLiteral("export"), QStringLiteral("Write <item> to a .reg file."),
-                                  QStringLiteral("item"));
-    // Parsed and checked, but not offered until the program can carry it out.
-    exportItem.setFlags(QCommandLineOption::HiddenFromHelp);
+    const QCommandLineOption exportItem(
+        QStringLiteral("export"),
+        QStringLiteral("Write the registry keys of <item> (as for --show) to the .reg file given after it, "
+                       "which Wine's regedit imports."),
+        QStringLiteral("item"));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("With --list or --show: print JSON."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();

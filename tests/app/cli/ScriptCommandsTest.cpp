@@ -7,6 +7,7 @@
 #include "tests/support/TestSettings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -320,13 +321,25 @@ TEST_F(ScriptCommandsTest, SaysInOneLineWhenThereIsNoRegistryToRead)
     EXPECT_FALSE(QDir(home.filePath(u"data"_s)).exists()) << "Varnook's own prefix is a write";
 }
 
-TEST_F(ScriptCommandsTest, ExportFindsItsItemAsShowDoesButIsNotCarriedOutYet)
+TEST_F(ScriptCommandsTest, ExportWritesTheItemShowFindsAndSaysWhenItCannot)
 {
-    const Outcome outcome = run({u"--export"_s, u"C"_s, home.filePath(u"c.reg"_s)});
-    EXPECT_EQ(outcome.code, ScriptCommands::BadCommandLine);
-    EXPECT_TRUE(outcome.err.contains(u"not available"_s)) << outcome.err.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(home.filePath(u"c.reg"_s)));
-    EXPECT_EQ(run({u"--export"_s, u"gonefile"_s, home.filePath(u"c.reg"_s)}).code, ScriptCommands::NotFound);
+    // "C" is the file type c, not the extension .c: the file holds the type's key.
+    const QString file = home.filePath(u"c.reg"_s);
+    const Outcome outcome = run({u"--export"_s, u"C"_s, file});
+    EXPECT_EQ(outcome.code, ScriptCommands::Done) << outcome.err.toStdString();
+    EXPECT_EQ(outcome.out, QString());
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray bytes = written.readAll();
+    ASSERT_TRUE(bytes.startsWith("\xff\xfe"));
+    const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
+    EXPECT_TRUE(text.contains(u"\r\n[HKEY_CLASSES_ROOT\\c]\r\n"_s)) << text.toStdString();
+
+    EXPECT_EQ(run({u"--export"_s, u"gonefile"_s, home.filePath(u"gone.reg"_s)}).code, ScriptCommands::NotFound);
+    const Outcome unwritable = run({u"--export"_s, u".c"_s, home.filePath(u"no/such/folder/c.reg"_s)});
+    EXPECT_EQ(unwritable.code, ScriptCommands::ExportFailed);
+    EXPECT_TRUE(unwritable.err.contains(u"c.reg"_s)) << unwritable.err.toStdString();
+    EXPECT_EQ(unwritable.err.count(u'\n'), 1) << "one line";
 }
 
 TEST_F(ScriptCommandsTest, ReportsWhatCouldNotBeReadAndListsTheRest)
