@@ -40,6 +40,8 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varnook2"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/varnook.svg")));
+    // Lets the desktop match the windows to the installed desktop entry and its icon.
+    QApplication::setDesktopFileName(QStringLiteral("org.varnook.Varnook2"));
 
     // Only the main window's closing ends the program, whatever other windows are open.
     QApplication::setQuitOnLastWindowClosed(false);
