@@ -10,6 +10,7 @@
 #include "app/shell/frmFind.h"
 #include "app/shell/UnsavedChanges.h"
 #include "app/shell/frmOptions.h"
+#include "app/shell/frmRestore.h"
 #include "common/HelpTopic.h"
 #include "common/MessageBoxes.h"
 #include "common/ReadOnlyRegistry.h"
@@ -90,6 +91,7 @@ frmMain::frmMain(QWidget* parent)
     statusBar()->setSizeGripEnabled(false);
 
     connect(mnuFileLoad, &QAction::triggered, this, &frmMain::mnuFileLoad_Click);
+    connect(mnuFileRestore, &QAction::triggered, this, &frmMain::mnuFileRestore_Click);
     connect(mnuFileClose, &QAction::triggered, this, &frmMain::mnuFileClose_Click);
     connect(mnuToolsOptions, &QAction::triggered, this, &frmMain::mnuToolsOptions_Click);
     connect(mnuHelpContents, &QAction::triggered, this, &frmMain::mnuHelpContents_Click);
@@ -123,6 +125,7 @@ void frmMain::createMenus()
 {
     mnuFile = named(menuBar()->addMenu(QStringLiteral("File")), "mnuFile");
     mnuFileLoad = addItem(mnuFile, "mnuFileLoad", QStringLiteral("Load File Types"));
+    mnuFileRestore = addItem(mnuFile, "mnuFileRestore", QStringLiteral("Restore from Backup..."));
     mnuFileSep1 = addSeparator(mnuFile, "mnuFileSep1");
     mnuFileClose = addItem(mnuFile, "mnuFileClose", QStringLiteral("Close"));
 
@@ -490,6 +493,16 @@ void frmMain::mnuKestrowAddTo_Click()
 void frmMain::mnuFileLoad_Click()
 {
     LoadFileTypes();
+}
+
+void frmMain::mnuFileRestore_Click()
+{
+    if (!m_prefix)
+        return;
+    frmRestore dialog(*m_prefix, this);
+    // The restored file replaced the registry in memory: the tree shows what it holds now.
+    if (UiSeams::execModal(dialog) == QDialog::Accepted)
+        LoadFileTypes();
 }
 
 void frmMain::mnuFileClose_Click()

@@ -69,6 +69,7 @@ private:
     QHBoxLayout* createButtons();
 
     void mnuFileLoad_Click();
+    void mnuFileRestore_Click();
     void mnuFileClose_Click();
     void mnuToolsOptions_Click();
     void mnuHelpContents_Click();
@@ -127,6 +128,7 @@ private:
 
     QMenu* mnuFile = nullptr;
     QAction* mnuFileLoad = nullptr;
+    QAction* mnuFileRestore = nullptr;
     QAction* mnuFileSep1 = nullptr;
     QAction* mnuFileClose = nullptr;
     QMenu* mnuTools = nullptr;

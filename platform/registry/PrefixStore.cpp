@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -284,5 +286,119 @@ bool PrefixStore::backup(HiveFile& file, QString& error)
     QStringList backups = dir.entryList({file.fileName + QStringLiteral(".*")}, QDir::Files, QDir::Name);
     while (backups.size() > kBackupsKept)
         QFile::remove(dir.filePath(backups.takeFirst()));
+    return true;
+}
+
+PrefixStore::HiveFile* PrefixStore::fileNamed(const QString& fileName)
+{
+    for (HiveFile& file : m_files)
+        if (file.fileName == fileName)
+            return &file;
+    return nullptr;
+}
+
+const PrefixStore::HiveFile* PrefixStore::fileNamed(const QString& fileName) const
+{
+    return const_cast<PrefixStore*>(this)->fileNamed(fileName);
+}
+
+WineServerProbe::Status PrefixStore::probeServer() const
+{
+    return m_serverProbe ? m_serverProbe(m_prefixDir) : WineServerProbe::probe(m_prefixDir);
+}
+
+std::vector<PrefixStore::Backup> PrefixStore::backups() const
+{
+    std::vector<Backup> found;
+    const QDir dir(backupDir());
+    for (const QString& fileName : {QStringLiteral("system.reg"), QStringLiteral("user.reg")}) {
+        const QFileInfoList entries = dir.entryInfoList({fileName + QStringLiteral(".*")}, QDir::Files);
+        for (const QFileInfo& entry : entries) {
+            // Only what backup() names so: "system.reg.20240131-235959-123".
+            const QString stamp = entry.fileName().mid(fileName.size() + 1);
+            const QDateTime taken = QDateTime::fromString(stamp, QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+            if (taken.isValid())
+                found.push_back({entry.absoluteFilePath(), fileName, taken, entry.size()});
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const Backup& a, const Backup& b) {
+        return a.taken != b.taken ? a.taken > b.taken : a.fileName < b.fileName;
+    });
+    return found;
+}
+
+std::shared_ptr<const Hive> PrefixStore::hiveOf(const QString& fileName) const
+{
+    const HiveFile* file = fileNamed(fileName);
+    return file ? file->hive : nullptr;
+}
+
+QString PrefixStore::restoreRefusal(const QString& fileName) const
+{
+    const HiveFile* file = fileNamed(fileName);
+    if (!file || !file->hive)
+        return QStringLiteral("Varnook has not opened %1 of the prefix %2, so it cannot restore it.")
+            .arg(fileName, m_prefixDir);
+    if (m_readOnlyRequested || !m_serverReason.isEmpty() || file->readOnly)
+        return QStringLiteral("The registry is read-only, so Varnook cannot restore %1.\r\n\r\n%2")
+            .arg(file->path, readOnlyReason());
+    if (const WineServerProbe::Status server = probeServer(); server.running)
+        return QStringLiteral("Wine is running for the prefix %1 (wineserver, process %2) and would overwrite the "
+                              "restored file. Close all Wine programs or run \"wineserver -k\", then restore the "
+                              "backup again.")
+            .arg(m_prefixDir)
+            .arg(server.pid);
+    if (FileStamp::of(file->writePath) != file->stamp)
+        return QStringLiteral("%1 was changed by another program after Varnook read it. Start Varnook again to see "
+                              "the registry as it is now, then restore the backup.")
+            .arg(file->path);
+    return QString();
+}
+
+bool PrefixStore::restore(const Backup& backup, QString& error)
+{
+    HiveFile* file = fileNamed(backup.fileName);
+    const QFileInfo source(backup.path);
+    if (!file || QDir(source.absolutePath()) != QDir(backupDir()) ||
+        !source.fileName().startsWith(backup.fileName + u'.')) {
+        error = QStringLiteral("%1 is not a backup of this prefix's registry.").arg(backup.path);
+        return false;
+    }
+    if (error = restoreRefusal(backup.fileName); !error.isEmpty())
+        return false;
+
+    QFile in(backup.path);
+    if (!in.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("Varnook cannot read the backup %1: %2").arg(backup.path, in.errorString());
+        return false;
+    }
+    HiveReader::Result read = HiveReader::read(in.readAll(), backup.path);
+    if (in.error() != QFileDevice::NoError) {
+        error = QStringLiteral("Varnook cannot read the backup %1: %2").arg(backup.path, in.errorString());
+        return false;
+    }
+    if (!read.hive) {
+        error = QStringLiteral("The backup %1 is not a registry file Varnook can read:\r\n%2").arg(backup.path, read.error);
+        return false;
+    }
+    if (!read.hive->problems().isEmpty()) {
+        error = QStringLiteral("The backup %1 is damaged, so Varnook does not restore it:\r\n%2")
+                    .arg(backup.path, read.hive->problems().first());
+        return false;
+    }
+
+    // The current file gets a backup of its own, so that the restore itself can be undone.
+    const std::shared_ptr<Hive> previous = file->hive;
+    file->backedUp = false;
+    file->hive = read.hive;
+    file->hive->setDirty(true);
+    if (!saveHive(*file, error)) {
+        file->hive = previous;
+        return false;
+    }
+    if (file == &m_files[0])
+        m_registry.mountMachine(file->hive);
+    else
+        m_registry.mountUser(file->hive);
     return true;
 }

@@ -5,6 +5,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/registry/WineServerProbe.h"
 
+#include <QDateTime>
 #include <QSaveFile>
 #include <QString>
 #include <QStringList>
@@ -49,6 +50,24 @@ public:
     // Whether changes made in memory are not on disk yet (a save failed).
     bool hasUnsavedChanges() const;
 
+    // ---- backups
+    struct Backup {
+        QString path;     // the backup file
+        QString fileName; // the prefix file it is a copy of: "system.reg" or "user.reg"
+        QDateTime taken;  // local time, from its name
+        qint64 size = 0;
+    };
+    // The backups of this prefix's registry files, newest first.
+    std::vector<Backup> backups() const;
+    // The hive in memory of "system.reg" or "user.reg"; null for any other name or before open().
+    std::shared_ptr<const Hive> hiveOf(const QString& fileName) const;
+    // Why a backup of `fileName` cannot be restored now (read-only, Wine running); empty when it can.
+    QString restoreRefusal(const QString& fileName) const;
+    // Puts a backup back in place of its file: the current file is backed up first, the backup's
+    // contents are saved over it atomically and replace the hive in memory. Returns false, with
+    // `error` set, when refused or failed; the file and the registry are then unchanged.
+    bool restore(const Backup& backup, QString& error);
+
     // Told about every failed save (the program shows it to the user).
     void setSaveFailureHandler(std::function<void(const QString&)> handler) { m_onSaveFailure = std::move(handler); }
 
@@ -77,6 +96,9 @@ private:
     bool loadHive(HiveFile& file, const QString& rootPath, bool required, QString& error);
     bool saveHive(HiveFile& file, QString& error);
     bool backup(HiveFile& file, QString& error);
+    HiveFile* fileNamed(const QString& fileName);
+    const HiveFile* fileNamed(const QString& fileName) const;
+    WineServerProbe::Status probeServer() const;
     void fail(const QString& message, Report report);
 
     QString m_prefixDir;
