@@ -6,7 +6,6 @@
 
 #include <cstddef>
 
-class PrefixStore;
 class QLabel;
 class QPushButton;
 class QTreeWidget;

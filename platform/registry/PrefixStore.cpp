@@ -272,9 +272,14 @@ bool PrefixStore::backup(HiveFile& file, QString& error)
                     .arg(file.path, dir.path());
         return false;
     }
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
-    const QString target = dir.filePath(file.fileName + u'.' + stamp);
-    QFile::remove(target);
+    // A restore backs up a second time in a run, perhaps within the same millisecond: the later
+    // backup takes the next free name instead of replacing the earlier one.
+    QDateTime taken = QDateTime::currentDateTime();
+    QString target;
+    do {
+        target = dir.filePath(file.fileName + u'.' + taken.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")));
+        taken = taken.addMSecs(1);
+    } while (QFileInfo::exists(target));
     if (!QFile::copy(file.writePath, target)) {
         error = QStringLiteral("Varnook did not save %1 because it could not back it up to %2.")
                     .arg(file.path, target);
