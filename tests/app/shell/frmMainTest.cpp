@@ -99,7 +99,7 @@ TEST_F(MainWindowTest, ControlsStartWithTheirTextsTipsAndStates)
 TEST_F(MainWindowTest, MenusHaveTheirItemsInOrderWithoutShortcuts)
 {
     EXPECT_EQ(menuBarText(m_window),
-              (QStringList{"mnuFile File: mnuFileLoad=Load File Types, mnuFileSep1=-, mnuFileClose=Close",
+              (QStringList{"mnuFile File: mnuFileLoad=Load File Types, mnuFileRestore=Restore from Backup..., mnuFileSep1=-, mnuFileClose=Close",
                            "mnuTools Tools: mnuToolsApprovedManager=Approved Shell Extensions, "
                            "mnuToolsMimeTypes=MIME Content Types, mnuToolsClsidTool=CLSID Tool, mnuToolsSep1=-, "
                            "mnuToolsOptions=Preferences...",
