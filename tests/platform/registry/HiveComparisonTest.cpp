@@ -1,5 +1,6 @@
 #include "platform/registry/HiveComparison.h"
 #include "platform/registry/HiveReader.h"
+#include "platform/registry/RegistryApi.h"
 #include "tests/support/TestPrefix.h"
 
 #include <gtest/gtest.h>
@@ -57,7 +58,7 @@ TEST(HiveComparison, SeesChangesMadeInMemoryToKeysReadFromTheSameText)
     const auto older = hiveOf(kTxt);
     const auto newer = hiveOf(kTxt);
     RegKey::Ptr key = newer->root()->child(QStringLiteral("Software"))->child(QStringLiteral("Classes"))->child(QStringLiteral(".txt"));
-    key->setValue(QStringLiteral("Content Type"), REG_SZ, QByteArray("t\0e\0x\0t\0/\0x\0\0\0", 16));
+    key->setValue(QStringLiteral("Content Type"), REG_SZ, regTextBytes(QStringLiteral("text/x")));
     key->touch(2);
     EXPECT_EQ(HiveComparison::compare(*older, *newer), (HiveComparison::Counts{0, 0, 1}));
 }
