@@ -176,31 +176,4 @@ TEST(RegFileWriterTest, AFailedSaveNamesTheFile)
     EXPECT_TRUE(error.contains(missingFolder)) << error.toStdString();
 }
 
-TEST(RegFileWriterTest, AFailedSaveLeavesTheOlderFileAsItWas)
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath(u"out.reg"_s);
-    {
-        QFile old(file);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("old");
-    }
-    // A folder that cannot be written to: no temporary file can be made beside the old one.
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    QFile::setPermissions(file, QFileDevice::ReadOwner);
-    const bool ignoresPermissions = QFileInfo(file).isWritable();
-    RegFileWriter writer;
-    QString error;
-    const bool saved = writer.save(file, error);
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    if (ignoresPermissions)
-        GTEST_SKIP() << "running with rights that ignore permissions";
-    EXPECT_FALSE(saved);
-    EXPECT_TRUE(error.contains(file)) << error.toStdString();
-    QFile kept(file);
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), QByteArray("old"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"out.reg"_s}) << "no temporary file left";
-}
-
 } // namespace
