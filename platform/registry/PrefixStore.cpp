@@ -68,7 +68,7 @@ bool PrefixStore::open(QString& error)
         error = QStringLiteral("The Wine prefix folder %1 does not exist.").arg(m_prefixDir);
         return false;
     }
-    const WineServerProbe::Status server = m_serverProbe ? m_serverProbe(m_prefixDir) : WineServerProbe::probe(m_prefixDir);
+    const WineServerProbe::Status server = probeServer();
     if (server.running) {
         m_serverReason =
             QStringLiteral("Wine is running for the prefix %1 (wineserver, process %2). While it runs, Wine keeps "
@@ -222,7 +222,7 @@ bool PrefixStore::saveHive(HiveFile& file, QString& error)
         error = file.readOnlyReason;
         return false;
     }
-    const WineServerProbe::Status server = m_serverProbe ? m_serverProbe(m_prefixDir) : WineServerProbe::probe(m_prefixDir);
+    const WineServerProbe::Status server = probeServer();
     if (server.running) {
         error = QStringLiteral("Wine started running for the prefix %1 (wineserver, process %2), so your change "
                                "was not saved to %3: Wine would overwrite it. Close all Wine programs or run "
