@@ -4,6 +4,8 @@
 #include "control/records/OperationError.h"
 #include "control/tree/ImageList.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 
 KestrowTree::KestrowTree(const ImageList& images, QObject* parent)
@@ -45,8 +47,12 @@ KestrowNode* KestrowTree::parentFor(const QString& parentKey) const
 
 KestrowNode* KestrowTree::add(const QString& parentKey, const QString& key, const QString& text, const QString& image)
 {
-    if (m_byKey.find(key) != m_byKey.end())
+    // One lookup both refuses a duplicate and reserves the key's place; a failure below lets the
+    // place go again.
+    const auto [slot, inserted] = m_byKey.try_emplace(key, nullptr);
+    if (!inserted)
         throw OperationError(kErrDuplicateNodeKey, QStringLiteral("Key is not unique in collection"));
+    auto release = qScopeGuard([this, slot = slot] { m_byKey.erase(slot); });
     KestrowNode* parent = parentFor(parentKey);
     // Top-level nodes have no parent of their own; the root only holds them.
     auto created = std::make_unique<KestrowNode>(key, text, image, parent == &m_root ? nullptr : parent);
@@ -64,7 +70,8 @@ KestrowNode* KestrowTree::add(const QString& parentKey, const QString& key, cons
         renumber(*parent, row);
         endInsertRows();
     }
-    m_byKey.emplace(key, raw);
+    slot->second = raw;
+    release.dismiss();
     return raw;
 }
 
