@@ -10,7 +10,7 @@ HandlerTables HandlerTables::Load()
 {
     HandlerTables tables;
     for (const DefinitionRow& row : DefinitionRows(SECTION_SHELLEX)) {
-        const std::optional<bool> isGroup = DefinitionGroup(SECTION_SHELLEX, row.index);
+        const std::optional<bool> isGroup = DefinitionBoolean(row.group);
         if (!isGroup || !isSafeSubkeyPath(row.key) || row.key.contains(u'\\'))
             continue;
         QString name = DefinitionField(SECTION_SHELLEX, row.index, FIELD_NAME);

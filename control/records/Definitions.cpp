@@ -94,7 +94,7 @@ QList<DefinitionRow> DefinitionRows(const QString& section)
         bool ok = false;
         const int index = isRowNumber(number) ? number.toInt(&ok) : 0;
         if (ok)
-            rows.append({index, pair.second});
+            rows.append({index, pair.second, DefinitionField(section, index, FIELD_GROUP)});
     }
     cached = {generation, rows};
     return rows;

@@ -77,6 +77,7 @@ QString DefinitionFieldKey(int index, QLatin1String field);
 struct DefinitionRow {
     int index = 0; // n
     QString key;   // the value of n_Key
+    QString group; // the value of n_Group, as stored: DefinitionBoolean reads it
 };
 
 // The rows of a numbered table ("shellex", "special"): one for every pair whose key is a number

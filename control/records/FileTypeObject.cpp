@@ -269,9 +269,9 @@ long FileTypeObject::LoadShellExtensions()
                                QStringLiteral("duplicate shell extension skipped: ") + handler->Key(), kTraceError);
             };
             for (const DefinitionRow& row : DefinitionRows(SECTION_SHELLEX)) {
-                const std::optional<bool> isGroup = DefinitionGroup(SECTION_SHELLEX, row.index);
+                const std::optional<bool> isGroup = DefinitionBoolean(row.group);
                 if (!isGroup) {
-                    reportBadGroupFlagOnce(row.index, DefinitionField(SECTION_SHELLEX, row.index, FIELD_GROUP));
+                    reportBadGroupFlagOnce(row.index, row.group);
                     continue;
                 }
                 RegKeyHandle group;

@@ -169,7 +169,7 @@ QStringList typeHandlerClasses(const QString& internalName)
         ERROR_SUCCESS)
         return clsids;
     for (const DefinitionRow& row : DefinitionRows(SECTION_SHELLEX)) {
-        const std::optional<bool> isGroup = DefinitionGroup(SECTION_SHELLEX, row.index);
+        const std::optional<bool> isGroup = DefinitionBoolean(row.group);
         RegKeyHandle kind;
         if (!isGroup || !isSafeSubkeyPath(row.key) ||
             RegOpenKeyEx(shellex.get(), row.key, 0, KEY_READ, kind.out()) != ERROR_SUCCESS)

@@ -16,7 +16,7 @@ QStringList rowsOf(const QString& section)
 {
     QStringList rows;
     for (const DefinitionRow& row : DefinitionRows(section))
-        rows << QStringLiteral("%1 %2 %3").arg(row.index).arg(row.key, DefinitionField(section, row.index, FIELD_GROUP));
+        rows << QStringLiteral("%1 %2 %3").arg(row.index).arg(row.key, row.group);
     return rows;
 }
 
@@ -62,6 +62,8 @@ TEST(Definitions, RowsAreFoundByTheirKeyFieldInStoredOrderAndFollowEveryChange)
     EXPECT_EQ(rowsOf(custom).last(), QStringLiteral("20 New "));
     save(custom, QStringLiteral("20_Key"), QStringLiteral("Renamed"));
     EXPECT_EQ(rowsOf(custom).last(), QStringLiteral("20 Renamed "));
+    save(custom, QStringLiteral("20_Group"), QStringLiteral("False"));
+    EXPECT_EQ(rowsOf(custom).last(), QStringLiteral("20 Renamed False"));
 }
 
 TEST(Definitions, BooleansAreOnlyTrueAndFalseInAnyCase)
