@@ -16,6 +16,10 @@
 #include <initializer_list>
 #include <memory>
 
+// The tree keys of the two file types most item tests work on.
+inline const QString kTxt = QStringLiteral("ft__.txtfile");
+inline const QString kDoc = QStringLiteral("ft__.docfile");
+
 // A Kestrow control on a prefix whose HKEY_CLASSES_ROOT the test writes, with the default
 // definition tables and scripted message boxes.
 class KestrowFixture : public ::testing::Test {

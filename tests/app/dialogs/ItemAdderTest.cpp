@@ -17,8 +17,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kTxt = u"ft__.txtfile"_s;
-const QString kDoc = u"ft__.docfile"_s;
 const QString kClsid = u"{77777777-0000-0000-0000-000000000001}"_s;
 const QString kLongName = QString(300, u'a');
 

@@ -20,7 +20,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kTxt = u"ft__.txtfile"_s;
 const QString kVnk = u"ft__.vnkfile"_s;
 const QString kMenu1Clsid = u"{11111111-0000-0000-0000-000000000001}"_s;
 const QString kIconClsid = u"{11111111-0000-0000-0000-000000000003}"_s;

@@ -20,7 +20,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kTxt = u"ft__.txtfile"_s;
 const QString kOpen = u"ac__.open.txtfile"_s;
 
 class frmEditTest : public KestrowFixture {

@@ -23,7 +23,7 @@ namespace {
 
 const char* const kLinks[] = {"lblArtist", "lblWebSite", "lblLicense", "lblVersion"};
 
-QLabel* label(const frmAbout& about, const char* name)
+QLabel* labelNamed(const frmAbout& about, const char* name)
 {
     auto* found = about.findChild<QLabel*>(QLatin1String(name));
     EXPECT_NE(found, nullptr) << name;
@@ -87,13 +87,13 @@ TEST(About, ShowsArtworkNameVersionAndLinksTopToBottom)
                            "lblWebSite: https://varnook.org/", "lblLicense: License", "lblVersion: Version Info",
                            "cmdOK: OK"}));
 
-    const QFont title = label(about, "lblTitle")->font();
+    const QFont title = labelNamed(about, "lblTitle")->font();
     EXPECT_EQ(title.family(), QStringLiteral("Arial"));
     EXPECT_EQ(title.pointSize(), 12);
     EXPECT_TRUE(title.bold());
 
     // The artwork was found and drawn, at a size that shows it.
-    const QPixmap artwork = label(about, "picArtwork")->pixmap();
+    const QPixmap artwork = labelNamed(about, "picArtwork")->pixmap();
     const QSizeF shown = artwork.deviceIndependentSize();
     EXPECT_TRUE(shown.width() >= 96 && shown.width() <= 128) << shown.width();
     const QImage image = artwork.toImage();
@@ -105,7 +105,7 @@ TEST(About, ShowsArtworkNameVersionAndLinksTopToBottom)
 
     for (const char* name : kLinks) {
         SCOPED_TRACE(name);
-        const QLabel* link = label(about, name);
+        const QLabel* link = labelNamed(about, name);
         EXPECT_TRUE(LinkLook::isLink(link));
         EXPECT_EQ(link->focusPolicy(), Qt::StrongFocus);
         EXPECT_FALSE(link->accessibleName().isEmpty());
@@ -133,7 +133,7 @@ TEST(About, WebLinksOpenTheirPagesByMouseAndKeyboardAndFailQuietly)
         frmAbout about(control, nullptr);
         ScriptedUi ui;
         ui.onOpenUrl = [&](const QUrl&) { return c.desktopAccepts; };
-        QLabel* link = label(about, c.link);
+        QLabel* link = labelNamed(about, c.link);
 
         c.byKeyboard ? press(*link, Qt::Key_Space) : click(*link);
 
@@ -149,7 +149,7 @@ TEST(About, VersionInfoNamesProgramAndControlVersions)
     frmAbout about(control, nullptr);
     ScriptedUi ui;
 
-    click(*label(about, "lblVersion"));
+    click(*labelNamed(about, "lblVersion"));
 
     ASSERT_EQ(ui.boxes().size(), 1u);
     const MessageBoxRequest& box = ui.boxes()[0];
@@ -168,7 +168,7 @@ TEST(About, LicenseShowsTheWholeLicenceInParagraphs)
     frmAbout about(control, nullptr);
     ScriptedUi ui;
 
-    press(*label(about, "lblLicense"), Qt::Key_Return);
+    press(*labelNamed(about, "lblLicense"), Qt::Key_Return);
 
     ASSERT_EQ(ui.boxes().size(), 1u);
     const MessageBoxRequest& box = ui.boxes()[0];

@@ -178,7 +178,7 @@ TEST_F(MainWindowTest, CloseMenuCloseButtonAndEscapeCloseTheWindow)
 
 // ---- loading the file types
 
-const QByteArray kSections = "\n[Software\\\\Classes\\\\.txt] 1\n@=\"txtfile\"\n"
+const QByteArray kMainSections = "\n[Software\\\\Classes\\\\.txt] 1\n@=\"txtfile\"\n"
                              "\n[Software\\\\Classes\\\\txtfile] 1\n@=\"Text Document\"\n";
 
 class MainWindowLoad : public ::testing::Test {
@@ -193,7 +193,7 @@ protected:
 
 TEST_F(MainWindowLoad, LoadsOnStartupWithTheWindowDisabledMeanwhile)
 {
-    TestPrefix prefix(kSections);
+    TestPrefix prefix(kMainSections);
     prefix.open();
     frmMain window;
     bool enabledDuringLoad = true;
@@ -209,7 +209,7 @@ TEST_F(MainWindowLoad, LoadsOnStartupWithTheWindowDisabledMeanwhile)
 
 TEST_F(MainWindowLoad, WithoutLoadOnStartupNothingLoadsUntilAsked)
 {
-    TestPrefix prefix(kSections);
+    TestPrefix prefix(kMainSections);
     prefix.open();
     StartupFlags::current().LoadOnStartup = false;
     frmMain window;
@@ -223,7 +223,7 @@ TEST_F(MainWindowLoad, WithoutLoadOnStartupNothingLoadsUntilAsked)
 
 TEST_F(MainWindowLoad, ClosingDuringTheLoadCancelsItAndEndsTheProgram)
 {
-    TestPrefix prefix(kSections);
+    TestPrefix prefix(kMainSections);
     prefix.open();
     StartupFlags::current().ShowProgress = true; // the load lets events through while the box shows
     frmMain window;

@@ -31,7 +31,7 @@ QString ticked(const frmOptions& dialog)
     return names.join(u' ');
 }
 
-void press(QWidget& widget, Qt::Key key)
+void pressKey(QWidget& widget, Qt::Key key)
 {
     QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
     QCoreApplication::sendEvent(&widget, &event);
@@ -87,7 +87,7 @@ TEST(Options, CancelAndEscapeChangeNeitherFlagsNorStore)
         for (const char* name : kBoxes)
             box(dialog, name)->setChecked(false);
         if (byEscape)
-            press(dialog, Qt::Key_Escape);
+            pressKey(dialog, Qt::Key_Escape);
         else
             dialog.findChild<QPushButton*>(QStringLiteral("btnCancel"))->click();
 
@@ -105,7 +105,7 @@ TEST(Options, EnterPressesOk)
     frmOptions dialog;
     dialog.show();
     box(dialog, "chkLoadFull")->setChecked(false);
-    press(dialog, Qt::Key_Return);
+    pressKey(dialog, Qt::Key_Return);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(StartupFlags::current().LoadFull);
     EXPECT_EQ(GetSetting(SETTINGS_APPLICATION, SECTION_CONFIG, QStringLiteral("LoadFull")), QStringLiteral("False"));

@@ -11,7 +11,7 @@
 
 namespace {
 
-const QByteArray kSections = R"(
+const QByteArray kTypeSections = R"(
 [Software\\Classes\\*] 1
 [Software\\Classes\\.txt] 1
 @="txtfile"
@@ -78,7 +78,7 @@ QStringList keysOf(const KeyedCollection<T>& collection)
 class FileTypeRecord : public ::testing::Test {
 protected:
     FileTypeRecord()
-        : prefix(kSections)
+        : prefix(kTypeSections)
     {
         prefix.open();
     }

@@ -34,7 +34,7 @@ QByteArray text(int length, char c)
 }
 
 // What a stock prefix holds that a careless write back would change, one case each.
-const QByteArray kRegistry = R"(
+const QByteArray kWriteRegistry = R"(
 [Software\\Classes\\*] 1
 [Software\\Classes\\*\\shellex\\ContextMenuHandlers\\Menu] 1
 @="{11111111-0000-0000-0000-000000000001}"
@@ -193,7 +193,7 @@ QStringList changes(const QMap<QString, QString>& before, const QMap<QString, QS
 class RecordWrite : public ::testing::Test {
 public:
     RecordWrite()
-        : prefix(kRegistry)
+        : prefix(kWriteRegistry)
     {
         prefix.open();
         records = RegistryRecords::load();

@@ -11,7 +11,7 @@
 
 namespace {
 
-const QByteArray kSections = R"(
+const QByteArray kAccessSections = R"(
 [Software\\Classes\\.txt] 1
 @="txtfile"
 "Content Type"="text/plain"
@@ -42,12 +42,12 @@ const QByteArray kSections = R"(
 "{AAAAAAAA-0000-0000-0000-000000000001}"="Approved Thing"
 )";
 
-const QString kApproved = QStringLiteral("{AAAAAAAA-0000-0000-0000-000000000001}");
+const QString kApprovedClsid = QStringLiteral("{AAAAAAAA-0000-0000-0000-000000000001}");
 
 class RegistryAccess : public ::testing::Test {
 protected:
     RegistryAccess()
-        : prefix(kSections)
+        : prefix(kAccessSections)
     {
         prefix.open();
     }
@@ -205,19 +205,19 @@ TEST_F(RegistryAccess, WritersReportTheirErrorNumbers)
 TEST_F(RegistryAccess, ApprovalIsAValueOfTheApprovedList)
 {
     const QString other = QStringLiteral("{BBBBBBBB-0000-0000-0000-000000000002}");
-    EXPECT_TRUE(regIsApproved(kApproved.toLower()));
+    EXPECT_TRUE(regIsApproved(kApprovedClsid.toLower()));
     EXPECT_FALSE(regIsApproved(other));
     EXPECT_EQ(regSetApproved(other, true), 0);
     EXPECT_TRUE(regIsApproved(other));
     EXPECT_EQ(probe::text(approvedListPath(), other, HKEY_LOCAL_MACHINE), QString()); // approving writes empty text
-    EXPECT_EQ(regSetApproved(kApproved, false), 0);
-    EXPECT_FALSE(regIsApproved(kApproved));
-    EXPECT_NE(regSetApproved(kApproved, false), 0); // nothing left to remove
+    EXPECT_EQ(regSetApproved(kApprovedClsid, false), 0);
+    EXPECT_FALSE(regIsApproved(kApprovedClsid));
+    EXPECT_NE(regSetApproved(kApprovedClsid, false), 0); // nothing left to remove
 
     // Without the list nothing is approved, and nothing can be.
     ASSERT_EQ(RegDeleteTree(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Microsoft")), ERROR_SUCCESS);
     EXPECT_FALSE(regIsApproved(other));
-    EXPECT_NE(regSetApproved(kApproved, true), 0);
+    EXPECT_NE(regSetApproved(kApprovedClsid, true), 0);
 }
 
 } // namespace

@@ -9,7 +9,7 @@
 
 namespace {
 
-const QByteArray kSections = R"(
+const QByteArray kHandlerSections = R"(
 [Software\\Classes\\CLSID\\{11111111-0000-0000-0000-000000000001}] 1
 @="Menu Handler"
 [Software\\Classes\\CLSID\\{11111111-0000-0000-0000-000000000001}\\InprocServer] 1
@@ -59,7 +59,7 @@ std::optional<QString> approval(const QString& clsid)
 class ShellExtensionRecord : public ::testing::Test {
 protected:
     ShellExtensionRecord()
-        : prefix(kSections)
+        : prefix(kHandlerSections)
     {
         prefix.open();
     }

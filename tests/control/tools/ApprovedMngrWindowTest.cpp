@@ -27,7 +27,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kList = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved"_s;
+const QString kManagerList = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved"_s;
 const QString kFirst = u"{00000000-0000-0000-0000-00000000000A}"_s;
 const QString kSecond = u"{00000000-0000-0000-0000-00000000000B}"_s;
 const QString kNew = u"{00000000-0000-0000-0000-00000000000C}"_s;
@@ -35,7 +35,7 @@ const QString kQuestion = u"Are you sure you want to remove this shell extension
                           "Many Windows system components are implemented as shell extensions.\r\n"
                           "Removing such a shell extension can have unintended consequences."_s;
 
-const QByteArray kRegistry = R"(
+const QByteArray kManagerRegistry = R"(
 [Software\\Classes\\CLSID\\{00000000-0000-0000-0000-00000000000A}\\InprocServer32] 1
 @="C:\\windows\\system32\\first.dll"
 [Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved] 1
@@ -48,7 +48,7 @@ const QByteArray kRegistry = R"(
 class ApprovedMngrWindowTest : public ::testing::Test {
 protected:
     ApprovedMngrWindowTest()
-        : prefix(kRegistry)
+        : prefix(kManagerRegistry)
     {
         prefix.open();
         window = new frmApprovedMngr;
@@ -159,7 +159,7 @@ TEST_F(ApprovedMngrWindowTest, RemoveAndQueryNeedASelectedRow)
     child<QAction>("mnuPopupRemove")->setEnabled(true);
     child<QAction>("mnuPopupRemove")->trigger();
     EXPECT_TRUE(ui.boxes().empty());
-    EXPECT_EQ(probe::text(kList, QString(), HKEY_LOCAL_MACHINE), u"default"_s);
+    EXPECT_EQ(probe::text(kManagerList, QString(), HKEY_LOCAL_MACHINE), u"default"_s);
 
     select(1);
     for (const char* name : buttons)
@@ -186,7 +186,7 @@ TEST_F(ApprovedMngrWindowTest, AddWritesTheEntryAndShowsIt)
     EXPECT_EQ(boxTexts(), QStringList(u"Kestrow2: Successfully added shell extension to the approved list."_s));
     EXPECT_EQ(rows(), kStartRows + QStringList(u"Varnook Test|{00000000-0000-0000-0000-00000000000C}|"_s));
     prefix.reopen();
-    EXPECT_EQ(probe::text(kList, kNew, HKEY_LOCAL_MACHINE), u"Varnook Test"_s);
+    EXPECT_EQ(probe::text(kManagerList, kNew, HKEY_LOCAL_MACHINE), u"Varnook Test"_s);
 }
 
 TEST_F(ApprovedMngrWindowTest, AddOnAReadOnlyRegistryShowsTheRefusalOnly)
@@ -226,9 +226,9 @@ TEST_F(ApprovedMngrWindowTest, RemoveAsksFirstAndTakesOutOnlyTheSelectedEntry)
                                        u"Kestrow2: Successfully removed shell extension from the approved list."_s}));
     EXPECT_EQ(rows(), kStartRows.mid(1));
     prefix.reopen();
-    EXPECT_FALSE(probe::text(kList, kFirst, HKEY_LOCAL_MACHINE));
-    EXPECT_EQ(probe::text(kList, kSecond, HKEY_LOCAL_MACHINE), u"Second"_s);
-    EXPECT_EQ(probe::text(kList, QString(), HKEY_LOCAL_MACHINE), u"default"_s);
+    EXPECT_FALSE(probe::text(kManagerList, kFirst, HKEY_LOCAL_MACHINE));
+    EXPECT_EQ(probe::text(kManagerList, kSecond, HKEY_LOCAL_MACHINE), u"Second"_s);
+    EXPECT_EQ(probe::text(kManagerList, QString(), HKEY_LOCAL_MACHINE), u"default"_s);
 }
 
 TEST_F(ApprovedMngrWindowTest, RemovingAnEntryGoneMeanwhileShowsTheCode)

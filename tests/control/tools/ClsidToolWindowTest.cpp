@@ -33,7 +33,7 @@ const QString kInfoText =
 
 // A class whose default icon is a red .ico file and whose toolbox icon names a file that is not
 // there.
-const QByteArray kRegistry = R"(
+const QByteArray kClsidRegistry = R"(
 [Software\\Classes\\CLSID\\{AAAAAAAA-0000-0000-0000-000000000001}] 1
 @="Icon Class"
 [Software\\Classes\\CLSID\\{AAAAAAAA-0000-0000-0000-000000000001}\\DefaultIcon] 1
@@ -50,7 +50,7 @@ QImage imageOf(const QIcon& icon)
 class ClsidToolWindowTest : public ::testing::Test {
 protected:
     ClsidToolWindowTest()
-        : prefix(kRegistry)
+        : prefix(kClsidRegistry)
     {
         prefix.open();
         QDir().mkpath(prefix.filePath(u"drive_c/icons"_s));

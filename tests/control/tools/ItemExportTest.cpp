@@ -27,7 +27,7 @@ const QString kPreview = u"{33333333-0000-0000-0000-000000000001}"_s;
 // one class, one whose class is missing) and an icon handler; its extensions .log and .txt, .txt
 // with a handler of its own. docfile and its class are not part of txtfile; neither is the
 // approved entry of docfile's class.
-const QByteArray kRegistry = R"(
+const QByteArray kExportRegistry = R"(
 [Software\\Classes\\.log] 1
 @="txtfile"
 
@@ -143,7 +143,7 @@ protected:
     }
 
     TestSettings settings;
-    TestPrefix prefix{kRegistry};
+    TestPrefix prefix{kExportRegistry};
     ScriptedUi ui;
     RegistryRecords records;
     std::shared_ptr<FileTypeObject> txtfile;

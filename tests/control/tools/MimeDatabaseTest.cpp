@@ -19,7 +19,7 @@ const QString kGifFilter = u"{607fd4e8-0a03-11d1-ab1d-00c04fc9b304}"_s;
 const QString kGifClsid = u"{25336920-03f9-11cf-8fd0-00aa00686f13}"_s;
 
 // A database (the registry keeps it sorted), with a type that keeps a subkey of its own.
-const QByteArray kRegistry = R"(
+const QByteArray kMimeRegistry = R"(
 [Software\\Classes\\MIME\\Database\\Content Type] 1
 [Software\\Classes\\MIME\\Database\\Content Type\\text/plain] 1
 "Extension"=".txt"
@@ -41,7 +41,7 @@ const QByteArray kRegistry = R"(
 class MimeDatabaseTest : public ::testing::Test {
 protected:
     MimeDatabaseTest()
-        : prefix(kRegistry)
+        : prefix(kMimeRegistry)
     {
         prefix.open();
     }
@@ -58,11 +58,11 @@ protected:
 
 TEST_F(MimeDatabaseTest, ListsEveryContentTypeInRegistryOrderWithItsValues)
 {
-    struct Row {
+    struct ContentRow {
         const char* type;
         QString extension, clsid, imageFilter;
     };
-    const Row expected[] = {
+    const ContentRow expected[] = {
         {"application/x-long", {}, u"{11111111-0000-0000-0000-000000000001}"_s, {}}, // too long for the buffer
         {"image/gif", u".gif"_s, kGifClsid, kGifFilter},
         {"Image/png", u".png"_s, {}, {}}, // not "image" in that case: no filter read
@@ -93,13 +93,13 @@ TEST(MimeDatabaseMissing, NoDatabaseListsNothing)
 
 TEST_F(MimeDatabaseTest, AddWritesWhatWasGivenAndKeepsWhatWasLeftEmpty)
 {
-    struct Case {
+    struct AddCase {
         const char* label;
         QString type, extension, clsid, imageFilter;
         std::optional<QString> wantExtension, wantClsid, wantImageFilter;
     };
     const QString newClsid = u"{22222222-0000-0000-0000-000000000002}"_s;
-    const Case cases[] = {
+    const AddCase cases[] = {
         {"new type with everything", u"application/x-varnook"_s, u".vnk"_s, newClsid, kGifFilter, u".vnk"_s, newClsid,
          std::nullopt}, // no image type: no image filter
         {"new image type", u"image/x-varnook"_s, u".vni"_s, newClsid, kGifFilter, u".vni"_s, newClsid, kGifFilter},
@@ -107,7 +107,7 @@ TEST_F(MimeDatabaseTest, AddWritesWhatWasGivenAndKeepsWhatWasLeftEmpty)
         {"empty extension is written empty", u"text/plain"_s, {}, {}, {}, u""_s, std::nullopt, std::nullopt},
         {"other case opens the same type", u"IMAGE/GIF"_s, u".gf"_s, newClsid, {}, u".gf"_s, newClsid, kGifFilter},
     };
-    for (const Case& c : cases) {
+    for (const AddCase& c : cases) {
         SCOPED_TRACE(c.label);
         ASSERT_EQ(MimeDatabase::regAddMimeType(c.type, c.extension, c.clsid, c.imageFilter), 0);
         prefix.reopen();

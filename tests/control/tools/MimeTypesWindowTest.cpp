@@ -23,9 +23,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kDatabase = u"MIME\\Database\\Content Type"_s;
+const QString kWindowDatabase = u"MIME\\Database\\Content Type"_s;
 
-const QByteArray kRegistry = R"(
+const QByteArray kWindowRegistry = R"(
 [Software\\Classes\\MIME\\Database\\Content Type] 1
 [Software\\Classes\\MIME\\Database\\Content Type\\text/plain] 1
 "Extension"=".txt"
@@ -40,7 +40,7 @@ const QByteArray kRegistry = R"(
 class MimeTypesWindow : public ::testing::Test {
 protected:
     MimeTypesWindow()
-        : prefix(kRegistry)
+        : prefix(kWindowRegistry)
     {
         prefix.open();
         window = new frmMimeTypes;
@@ -224,8 +224,8 @@ TEST_F(MimeTypesWindow, AddAsksWritesReportsAndShowsTheNewRow)
     EXPECT_EQ(ui.boxes()[1].title, u"Kestrow2"_s);
     EXPECT_EQ(rows().first(), u"application/x-varnook|.vnk|{22222222-0000-0000-0000-000000000002}|"_s);
     prefix.reopen();
-    EXPECT_EQ(probe::text(kDatabase + u"\\application/x-varnook"_s, u"Extension"_s), u".vnk"_s);
-    EXPECT_FALSE(probe::text(kDatabase + u"\\application/x-varnook"_s, u"Image Filter CLSID"_s).has_value());
+    EXPECT_EQ(probe::text(kWindowDatabase + u"\\application/x-varnook"_s, u"Extension"_s), u".vnk"_s);
+    EXPECT_FALSE(probe::text(kWindowDatabase + u"\\application/x-varnook"_s, u"Image Filter CLSID"_s).has_value());
 }
 
 TEST_F(MimeTypesWindow, RemoveAsksAndTakesTheSelectedTypeWithItsSubkeys)
@@ -247,7 +247,7 @@ TEST_F(MimeTypesWindow, RemoveAsksAndTakesTheSelectedTypeWithItsSubkeys)
     EXPECT_EQ(ui.boxes()[1].text, u"Successfully removed MIME Content Type from the registry."_s);
     EXPECT_EQ(rows(), (QStringList{u"text/plain|.txt||"_s}));
     prefix.reopen();
-    EXPECT_EQ(probe::subkeys(kDatabase), (QStringList{u"text/plain"_s}));
+    EXPECT_EQ(probe::subkeys(kWindowDatabase), (QStringList{u"text/plain"_s}));
 }
 
 TEST_F(MimeTypesWindow, FailuresShowTheRegistryCodeAndNoSuccess)
@@ -272,7 +272,7 @@ TEST_F(MimeTypesWindow, FailuresShowTheRegistryCodeAndNoSuccess)
     ASSERT_EQ(ui.boxes().size(), 2u);
     EXPECT_EQ(ui.boxes()[1].text, u"Error adding MIME Content Type to the registry."_s);
     EXPECT_EQ(ui.boxes()[1].title, u"Error - 87"_s);
-    EXPECT_EQ(probe::subkeys(kDatabase), (QStringList{u"text/plain"_s}));
+    EXPECT_EQ(probe::subkeys(kWindowDatabase), (QStringList{u"text/plain"_s}));
 }
 
 TEST_F(MimeTypesWindow, QueryHandsOnTheSelectedClsidAndCloseEndsTheWindow)

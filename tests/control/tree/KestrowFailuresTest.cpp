@@ -13,8 +13,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kTxt = u"ft__.txtfile"_s;
-const QString kDoc = u"ft__.docfile"_s;
 
 // How the registry lets the control down.
 enum class Trouble {

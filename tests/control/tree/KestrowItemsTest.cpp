@@ -14,8 +14,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kTxt = u"ft__.txtfile"_s;
-const QString kDoc = u"ft__.docfile"_s;
 
 // What a caller sees of the control as a whole: nodes, file types, the members of the types
 // (extensions, actions and handlers), orphaned extensions, images.

@@ -10,7 +10,7 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-QByteArray utf16z(const QString& text)
+QByteArray utf16WithNul(const QString& text)
 {
     QByteArray bytes;
     for (const QChar c : text)
@@ -81,7 +81,7 @@ TEST(WineRegFormat, PathsEscapeBracketsButNotQuotes)
 // Each value is written in Wine's form for it and parsed back to the same name, type and bytes.
 TEST(WineRegFormat, ValueLinesTakeWinesFormsAndReadBack)
 {
-    const QByteArray multi = utf16z(u"one"_s) + utf16z(u"two"_s) + QByteArray(2, '\0');
+    const QByteArray multi = utf16WithNul(u"one"_s) + utf16WithNul(u"two"_s) + QByteArray(2, '\0');
     // 20 bytes fit after "FilterData"=hex:, then 25 per continuation line (wrapped after column 76).
     const QByteArray wrapped = "\"FilterData\"=hex:" + QByteArray("11,").repeated(20) + "\\\n  " +
                                QByteArray("11,").repeated(25) + "\\\n  " + QByteArray("11,").repeated(14) + "11\n";
@@ -91,9 +91,9 @@ TEST(WineRegFormat, ValueLinesTakeWinesFormsAndReadBack)
         QByteArray data;
         QByteArray line; // empty: only read back
     } cases[] = {
-        {QString(), REG_SZ, utf16z(u"txtfile"_s), "@=\"txtfile\"\n"},
-        {u"Content Type"_s, REG_SZ, utf16z(u"text/plain"_s), "\"Content Type\"=\"text/plain\"\n"},
-        {u"e"_s, REG_EXPAND_SZ, utf16z(u"%SystemRoot%\\x"_s), "\"e\"=str(2):\"%SystemRoot%\\\\x\"\n"},
+        {QString(), REG_SZ, utf16WithNul(u"txtfile"_s), "@=\"txtfile\"\n"},
+        {u"Content Type"_s, REG_SZ, utf16WithNul(u"text/plain"_s), "\"Content Type\"=\"text/plain\"\n"},
+        {u"e"_s, REG_EXPAND_SZ, utf16WithNul(u"%SystemRoot%\\x"_s), "\"e\"=str(2):\"%SystemRoot%\\\\x\"\n"},
         {u"m"_s, REG_MULTI_SZ, multi, "\"m\"=str(7):\"one\\0two\\0\"\n"},
         {u"lone"_s, REG_MULTI_SZ, QByteArray(2, '\0'), "\"lone\"=str(7):\"\"\n"},
         {u"empty sz"_s, REG_SZ, QByteArray(), "\"empty sz\"=hex(1):\n"},
@@ -108,7 +108,7 @@ TEST(WineRegFormat, ValueLinesTakeWinesFormsAndReadBack)
          "\"q\"=hex(b):88,77,66,55,44,33,22,11\n"},
         {u"big type"_s, 0xffff0012u, QByteArray("\x01", 1), "\"big type\"=hex(ffff0012):01\n"},
         {u"FilterData"_s, REG_BINARY, QByteArray(60, '\x11'), wrapped},
-        {u"a\"b"_s, REG_EXPAND_SZ, utf16z(u"%PATH%;\u00e9"_s), {}},
+        {u"a\"b"_s, REG_EXPAND_SZ, utf16WithNul(u"%PATH%;\u00e9"_s), {}},
         {u"bin"_s, REG_BINARY, QByteArray(100, '\x7f'), {}},
         {u"t"_s, 0x12345678u, QByteArray("\x01\x02", 2), {}},
     };
@@ -138,13 +138,13 @@ TEST(WineRegFormat, ReaderAcceptsWhatWineAcceptsAndRefusesTheRestWithAReason)
         DWORD type;
         QByteArray data;
     } accepted[] = {
-        {"\"s\"=str:\"x\"", REG_SZ, utf16z(u"x"_s)},
-        {"\"s\" = \"x\"", REG_SZ, utf16z(u"x"_s)},
+        {"\"s\"=str:\"x\"", REG_SZ, utf16WithNul(u"x"_s)},
+        {"\"s\" = \"x\"", REG_SZ, utf16WithNul(u"x"_s)},
         {"\"h\"=hex:01 , 02", REG_BINARY, QByteArray("\x01\x02", 2)},
-        {"\"x\"=\"\\xg\"", REG_SZ, utf16z(u"xg"_s)},
-        {"\"u\"=\"caf\xc3\xa9 \xe2\x82\xac\"", REG_SZ, utf16z(u"caf\u00e9 \u20ac"_s)},
+        {"\"x\"=\"\\xg\"", REG_SZ, utf16WithNul(u"xg"_s)},
+        {"\"u\"=\"caf\xc3\xa9 \xe2\x82\xac\"", REG_SZ, utf16WithNul(u"caf\u00e9 \u20ac"_s)},
         {"\"d\"=dword:2a", REG_DWORD, QByteArray("\x2a\x00\x00\x00", 4)},
-        {"\"crlf\"=\"x\"\r", REG_SZ, utf16z(u"x"_s)},
+        {"\"crlf\"=\"x\"\r", REG_SZ, utf16WithNul(u"x"_s)},
     };
     for (const auto& c : accepted) {
         SCOPED_TRACE(c.line.toStdString());
