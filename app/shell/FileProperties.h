@@ -1,16 +1,13 @@
 #pragma once
 
+#include "platform/shell/CommandFile.h"
+
 #include <QString>
 
 class QWidget;
 
 // The properties of the file a command line or a server path names, shown the way the "Command:"
 // and "Inprocess Server (32-bit):" rows of the main window ask for them.
-
-// The file part of a command: a leading quoted path with both quotes (empty when the quote is not
-// closed); else the text up to and including its first blank from the second character on; else
-// the whole text.
-QString ExtractCommandFile(const QString& command);
 
 // Shows the properties of the file `command` names, owned by `owner`. The file is looked up in the
 // prefix of this run as a Windows program there would find it. When there is no such file, or

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/shell/IconLocation.h"
+
 #include <QPixmap>
 #include <QString>
 
@@ -20,14 +22,6 @@ inline constexpr qint16 ICON_LARGE = 2;
 // the registry: the shell library's icon resource 1, its blank document. On Windows that is also
 // index 0; Wine's library lists named groups first, so its index 0 is another picture.
 inline const QString kDefaultIconLocation = QStringLiteral("SHELL32.DLL,-1");
-
-struct IconLocation {
-    QString path;
-    int index = 0;
-};
-
-// Splits a location into its file and icon index.
-IconLocation ParseIconLocation(const QString& location);
 
 // The Wine prefix whose files icon paths name; its environment comes from the current registry.
 // An empty folder leaves only Varnook's own icon library.
