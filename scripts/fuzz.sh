@@ -34,10 +34,10 @@ mkdir -p "$run/corpus" "$run/seeds" "$run/findings" "$run/logs"
 # ---- seeds made at run time (each made once per build folder)
 seeds=$run/seeds
 mkdir -p "$seeds"/{HiveReaderFuzzer,IconFileFuzzer,PeResourceFuzzer}
-# Whole hives are cut at section boundaries into files of about 16 KiB, each with the file's
+# Whole hives are cut at section boundaries into files of about 4 KiB, each with the file's
 # header: small inputs are what a mutation fuzzer does its work on.
 split_hive() {
-    awk -v out="$2" -v max=16384 '
+    awk -v out="$2" -v max=4096 '
         !started && /^\[/ { started = 1 }
         !started { header = header $0 "\n"; next }
         /^\[/ && (file == "" || size >= max) {
@@ -66,13 +66,13 @@ if [ "${FUZZ_WINE_SEEDS:-1}" != 0 ] && command -v wine >/dev/null && [ ! -f "$pr
 fi
 if [ -f "$prefix/system.reg" ]; then
     for hive in system user userdef; do
-        [ -f "$prefix/$hive.reg" ] && split_hive "$prefix/$hive.reg" "$seeds/HiveReaderFuzzer/wine-$hive"
+        if [ -f "$prefix/$hive.reg" ]; then split_hive "$prefix/$hive.reg" "$seeds/HiveReaderFuzzer/wine-$hive"; fi
     done
     # Programs with icon groups and version resources, each under 1 MiB (the inputs' size limit):
     # shell32.dll and comctl32.dll are many MiB, which a mutation fuzzer cannot work on.
     for file in notepad.exe write.exe winver.exe control.exe explorer.exe; do
         found=$(find "$prefix/drive_c/windows" -maxdepth 2 -iname "$file" -size -1024k | head -n 1)
-        [ -n "$found" ] && cp "$found" "$seeds/PeResourceFuzzer/wine-$file"
+        if [ -n "$found" ]; then cp "$found" "$seeds/PeResourceFuzzer/wine-$file"; fi
     done
     find "$prefix/drive_c" -iname '*.ico' -size -64k 2>/dev/null | head -n 8 | while read -r ico; do
         cp "$ico" "$seeds/IconFileFuzzer/wine-$(basename "$ico")"
@@ -91,11 +91,11 @@ fuzz_one() {
     local options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 -malloc_limit_mb=1024
                    -max_len=1048576 -print_final_stats=1 -seed="${FUZZ_SEED:-1}"
                    -artifact_prefix="$findings/")
-    [ -f "fuzz/$target.dict" ] && options+=(-dict="fuzz/$target.dict")
+    if [ -f "fuzz/$target.dict" ]; then options+=(-dict="fuzz/$target.dict"); fi
     # shellcheck disable=SC2206 # words on purpose
     options+=(${FUZZ_FLAGS:-})
     local dirs=("$corpus" "fuzz/corpus/$target")
-    [ -d "$seeds/$target" ] && dirs+=("$seeds/$target")
+    if [ -d "$seeds/$target" ]; then dirs+=("$seeds/$target"); fi
     # The first folder gets what the run finds; the others are only read.
     TMPDIR=$tmp/$target QT_LOGGING_RULES='*=false' ASAN_OPTIONS=detect_leaks=1 \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

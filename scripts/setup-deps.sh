@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libjemalloc-dev
     wine wine64 xvfb xauth
     desktop-file-utils appstream dpkg-dev file
+    clang libclang-rt-14-dev
 )
 
 missing=()

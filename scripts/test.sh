@@ -21,3 +21,7 @@ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNOOK_SANITIZ
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+
+# Every parser of outside input under libFuzzer: the corpus of fuzz/corpus (regression inputs
+# included) and a few seconds of new inputs a target.
+FUZZ_WINE_SEEDS=0 scripts/fuzz.sh 15
