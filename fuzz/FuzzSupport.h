@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-// What every fuzz target shares: one application object (Qt's image plugins and file engines want
-// one), a private temporary folder for inputs that the code under test reads from disk, and a
-// check that turns a broken promise into a crash libFuzzer reports.
+// What every fuzz target shares: one application object (Qt's image plugins and the settings
+// store's event-loop turns want one), a private temporary folder for inputs that the code under
+// test reads from disk, and a check that turns a broken promise into a crash libFuzzer reports.
 namespace fuzz {
 
 inline QByteArray bytesOf(const std::uint8_t* data, std::size_t size)
@@ -31,16 +31,15 @@ inline void require(bool holds, const char* what)
     std::abort();
 }
 
+// Called from LLVMFuzzerInitialize; the application lives as long as the process.
 inline void startApplication()
 {
     static int argc = 1;
     static char name[] = "fuzz";
     static char* argv[] = {name, nullptr};
     static QCoreApplication* application = nullptr;
-    if (!application) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!application)
         application = new QCoreApplication(argc, argv);
-    }
 }
 
 // A folder of this process, removed when it exits normally.

@@ -168,6 +168,10 @@ private:
         RegKey* key = resolve(modified);
         if (!key)
             return;
+        // A section copied as read must spell the names the tree keeps; one that names a key made
+        // earlier in another case is written anew, or a save would rename that key.
+        if (!spellsTreeNames())
+            key->markChanged();
         m_current = key;
         m_currentRepeated = key->hasSection();
         if (!m_currentRepeated)
@@ -185,13 +189,13 @@ private:
     RegKey* resolve(std::int64_t modified)
     {
         const QStringView path(m_path);
+        m_parts.clear();
         if (path.isEmpty()) {
             m_stack.resize(1);
             return m_stack[0];
         }
         // The whole path is checked before any key is made, so that a bad one leaves the tree as
         // it was.
-        m_parts.clear();
         qsizetype start = 0;
         for (qsizetype i = 0; i <= path.size(); ++i) {
             if (i < path.size() && path[i] != u'\\')
@@ -225,6 +229,16 @@ private:
         }
         m_stack.resize(level + 1);
         return m_stack.back();
+    }
+
+    // Whether the path just resolved names every key exactly as the tree spells it.
+    bool spellsTreeNames() const
+    {
+        for (std::size_t i = 0; i < m_parts.size(); ++i) {
+            if (m_parts[i] != QStringView(m_stack[i + 1]->name()))
+                return false;
+        }
+        return true;
     }
 
     // Consecutive key lines mostly repeat their parents' names exactly.

@@ -177,6 +177,50 @@ TEST(Hive, SectionsInAnyOrderMergeAndParentsAreImplied)
     EXPECT_TRUE(written.contains("\"k\"=\"second\"\n\"l\"=\"more\"\n"));
 }
 
+// A key line may spell a key made by an earlier line in another case; saving must keep the
+// spelling the tree has, and a second save must change nothing.
+TEST(Hive, AKeySpelledInAnotherCaseKeepsItsNameThroughSaves)
+{
+    const struct {
+        const char* name;
+        QByteArray text;
+        QStringList path; // the key the later line names, as first spelled
+    } cases[] = {
+        {"the key itself", kHeader + R"(
+[a\\B\\c] 1
+"x"="1"
+
+[a\\b] 2
+"z"="2"
+)", {u"a"_s, u"B"_s}},
+        {"a parent", kHeader + R"(
+[Q\\x] 1
+"x"="1"
+
+[q\\a] 2
+"z"="2"
+)", {u"Q"_s, u"a"_s}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto hive = load(c.text);
+        ASSERT_TRUE(hive);
+        ASSERT_TRUE(hive->problems().isEmpty());
+        const QByteArray saved = HiveWriter::toBytes(*hive);
+        auto reread = load(saved);
+        ASSERT_TRUE(reread);
+        RegKey::Ptr key = reread->root();
+        for (const QString& name : c.path) {
+            key = key->child(name);
+            ASSERT_TRUE(key);
+            EXPECT_EQ(key->name(), name);
+        }
+        ASSERT_TRUE(key->value(u"z"));
+        EXPECT_EQ(key->value(u"z")->data, QByteArray("2\0\0\0", 4));
+        EXPECT_EQ(HiveWriter::toBytes(*reread), saved);
+    }
+}
+
 TEST(Hive, EnumerationFollowsWinesOrder)
 {
     auto hive = load(kHeader + R"(
