@@ -10,7 +10,11 @@
 
 #include <algorithm>
 
+#include <cerrno>
+#include <cstring>
+
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -31,6 +35,29 @@ void syncDirectory(const QString& dir)
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+// Where a save writes a hive before the new file takes its name: beside it, under a name of this
+// program's own, so that what a save killed at the wrong moment leaves behind is known for ours
+// and removed by the next start, never taken for anything of the user's.
+const QString kStagingSuffix = QStringLiteral(".varnook-saving");
+
+QString stagingPath(const QString& writePath)
+{
+    const QFileInfo info(writePath);
+    return info.dir().filePath(u'.' + info.fileName() + kStagingSuffix);
+}
+
+// Removes what killed saves left of a hive: the staging file, and the temporary files the save
+// file makes for it on file systems that cannot write an unnamed file.
+void removeLeftovers(const QString& writePath)
+{
+    const QFileInfo staging(stagingPath(writePath));
+    QDir dir = staging.dir();
+    const QStringList leftovers =
+        dir.entryList({staging.fileName(), staging.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : leftovers)
+        dir.remove(name);
 }
 
 QString xdgStateHome()
@@ -87,6 +114,9 @@ bool PrefixStore::open(QString& error)
         return false;
 
     const bool noWrites = !m_serverReason.isEmpty() || m_readOnlyRequested;
+    for (const HiveFile& file : m_files)
+        if (!noWrites && !file.readOnly)
+            removeLeftovers(file.writePath);
     m_registry.mountMachine(m_files[0].hive, m_files[0].readOnly || noWrites);
     m_registry.mountUser(m_files[1].hive, m_files[1].readOnly || noWrites);
     return true;
@@ -242,8 +272,12 @@ bool PrefixStore::saveHive(HiveFile& file, QString& error)
     if (!backup(file, error))
         return false;
 
+    // The new file is written whole and flushed under a name of its own, then renamed over the
+    // hive: a crash at any moment leaves the old file or the new one, and at most a staging file.
+    const QString staging = stagingPath(file.writePath);
+    QFile::remove(staging);
     std::unique_ptr<QSaveFile> out =
-        m_saveFileFactory ? m_saveFileFactory(file.writePath) : std::make_unique<QSaveFile>(file.writePath);
+        m_saveFileFactory ? m_saveFileFactory(staging) : std::make_unique<QSaveFile>(staging);
     if (!out->open(QIODevice::WriteOnly)) {
         error = QStringLiteral("Varnook cannot save %1: %2. Nothing was changed on disk.").arg(file.path, out->errorString());
         return false;
@@ -252,6 +286,17 @@ bool PrefixStore::saveHive(HiveFile& file, QString& error)
     if (!HiveWriter::write(*file.hive, *out, writeError) || !out->commit()) {
         const QString reason = writeError.isEmpty() ? out->errorString() : writeError;
         out->cancelWriting();
+        error = QStringLiteral("Varnook could not save %1: %2. The file on disk was left as it was.")
+                    .arg(file.path, reason);
+        return false;
+    }
+    // The hive keeps its permissions, which a new file would not have.
+    struct stat current {};
+    if (::stat(QFile::encodeName(file.writePath).constData(), &current) == 0)
+        ::chmod(QFile::encodeName(staging).constData(), current.st_mode & 07777);
+    if (::rename(QFile::encodeName(staging).constData(), QFile::encodeName(file.writePath).constData()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(staging);
         error = QStringLiteral("Varnook could not save %1: %2. The file on disk was left as it was.")
                     .arg(file.path, reason);
         return false;
