@@ -64,7 +64,7 @@ private:
     void check(const QString& when);
     void checkControl(const QString& when);
     void diverge(const QString& what);
-    // Checks an operation's result against the fault in force; true when the change is in memory.
+    // Checks an operation's result against the fault in force: 0, or 1013 while a save must fail.
     void expectResult(const QString& what, long rc);
     void armFault();
     void endFault();

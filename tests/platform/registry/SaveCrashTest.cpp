@@ -16,6 +16,7 @@
 #include <chrono>
 #include <optional>
 #include <random>
+#include <string>
 #include <thread>
 
 #include <signal.h>
@@ -176,7 +177,7 @@ protected:
 TEST_F(SaveCrash, AKilledSaveLeavesAWholeSavedVersionAndNothingElse)
 {
     const unsigned seed = std::random_device{}();
-    RecordProperty("seed", int(seed));
+    RecordProperty("seed", std::to_string(seed));
     std::mt19937 random(seed);
     int lowest = 0;
     int killedBeforeFirstSave = 0;
