@@ -431,6 +431,26 @@ QString randomContentType(int n, bool empty)
 
 } // namespace
 
+// As the add windows do it: the record is written, in full, and shown, as one command.
+long SoakRun::addRecord(qint16 kind, const std::shared_ptr<ItemObject>& record)
+{
+    CommandScope command;
+    long rc = m_core->WriteItem(kind, record, /*writeFull*/ true);
+    if (rc == 0)
+        rc = m_core->AddItem(kind, record);
+    return command.finish(rc);
+}
+
+// As the edit windows do it: what changed is written and shown, as one command.
+long SoakRun::changeRecord(qint16 kind, const std::shared_ptr<ItemObject>& record)
+{
+    CommandScope command;
+    long rc = m_core->WriteItem(kind, record);
+    if (rc == 0)
+        rc = m_core->UpdateItem(kind, record);
+    return command.finish(rc);
+}
+
 // ---- file types
 
 bool SoakRun::addType()
@@ -454,11 +474,7 @@ bool SoakRun::addType()
         modelType.actions.insert(verb, action);
     }
 
-    CommandScope command;
-    long rc = m_core->WriteItem(ITEM_FILETYPE, type, true);
-    if (rc == 0)
-        rc = m_core->AddItem(ITEM_FILETYPE, type);
-    expectResult(QStringLiteral("adding the type %1").arg(name), command.finish(rc));
+    expectResult(QStringLiteral("adding the type %1").arg(name), addRecord(ITEM_FILETYPE, type));
     m_model.types.insert(name, modelType);
     m_model.extensions.insert(extension, {name, contentType, {}});
     return true;
@@ -471,11 +487,7 @@ bool SoakRun::renameType()
     if (!type)
         return !name.isEmpty();
     type->Name = QStringLiteral("Soak type %1 renamed").arg(++m_next);
-    CommandScope command;
-    long rc = m_core->WriteItem(ITEM_FILETYPE, type);
-    if (rc == 0)
-        rc = m_core->UpdateItem(ITEM_FILETYPE, type);
-    expectResult(QStringLiteral("renaming the type %1").arg(name), command.finish(rc));
+    expectResult(QStringLiteral("renaming the type %1").arg(name), changeRecord(ITEM_FILETYPE, type));
     m_model.types[name].name = type->Name;
     return true;
 }
@@ -502,11 +514,7 @@ bool SoakRun::addExtension()
     const QString extension = newName(QStringLiteral(".soak%1"));
     const QString contentType = randomContentType(m_next, chance(50));
     auto ext = newExtension(extension, typeName, contentType);
-    CommandScope command;
-    long rc = m_core->WriteItem(ITEM_FILEEXTENSION, ext);
-    if (rc == 0)
-        rc = m_core->AddItem(ITEM_FILEEXTENSION, ext);
-    expectResult(QStringLiteral("adding the extension %1").arg(extension), command.finish(rc));
+    expectResult(QStringLiteral("adding the extension %1").arg(extension), addRecord(ITEM_FILEEXTENSION, ext));
     m_model.extensions.insert(extension, {typeName, contentType, {}});
     return true;
 }
@@ -519,11 +527,7 @@ bool SoakRun::editExtension()
         return !extension.isEmpty();
     // Always a change: an edit that changes nothing saves nothing, and no fault shows.
     ext->ContentType = randomContentType(++m_next, chance(30) && !ext->ContentType.isEmpty());
-    CommandScope command;
-    long rc = m_core->WriteItem(ITEM_FILEEXTENSION, ext);
-    if (rc == 0)
-        rc = m_core->UpdateItem(ITEM_FILEEXTENSION, ext);
-    expectResult(QStringLiteral("changing the extension %1").arg(extension), command.finish(rc));
+    expectResult(QStringLiteral("changing the extension %1").arg(extension), changeRecord(ITEM_FILEEXTENSION, ext));
     m_model.extensions[extension].contentType = ext->ContentType;
     return true;
 }
@@ -582,11 +586,7 @@ bool SoakRun::addAction()
     const QString verb = QStringLiteral("verb%1").arg(++m_next);
     const SoakModel::Action action = randomAction();
     auto record = newAction(verb, typeName, action);
-    CommandScope command;
-    long rc = m_core->WriteItem(ITEM_ACTION, record);
-    if (rc == 0)
-        rc = m_core->AddItem(ITEM_ACTION, record);
-    expectResult(QStringLiteral("adding the action %1 of %2").arg(verb, typeName), command.finish(rc));
+    expectResult(QStringLiteral("adding the action %1 of %2").arg(verb, typeName), addRecord(ITEM_ACTION, record));
     m_model.types[typeName].actions.insert(verb, action);
     return true;
 }
@@ -606,11 +606,8 @@ bool SoakRun::editAction()
     // A new name, command and conversation, or none: DDE switched on or off or changed.
     const SoakModel::Action action = randomAction();
     setAction(*record, action);
-    CommandScope command;
-    long rc = m_core->WriteItem(ITEM_ACTION, record);
-    if (rc == 0)
-        rc = m_core->UpdateItem(ITEM_ACTION, record);
-    expectResult(QStringLiteral("changing the action %1 of %2").arg(verb, typeName), command.finish(rc));
+    expectResult(QStringLiteral("changing the action %1 of %2").arg(verb, typeName),
+                 changeRecord(ITEM_ACTION, record));
     m_model.types[typeName].actions[verb] = action;
     return true;
 }
@@ -661,11 +658,8 @@ bool SoakRun::addHandler()
         putInGroup(*handler, group);
         handler->HostTypeKey = FileTypeKey(host);
     }
-    CommandScope command;
-    long rc = m_core->WriteItem(ITEM_SHELLEXTENSION, handler);
-    if (rc == 0)
-        rc = m_core->AddItem(ITEM_SHELLEXTENSION, handler);
-    expectResult(QStringLiteral("adding the handler %1 to %2").arg(handler->CLSID, host), command.finish(rc));
+    expectResult(QStringLiteral("adding the handler %1 to %2").arg(handler->CLSID, host),
+                 addRecord(ITEM_SHELLEXTENSION, handler));
     m_model.classes.insert(handler->CLSID, {handler->Name, handler->Inproc32, handler->ThreadModel});
     if (ofExtension)
         m_model.extensions[host].handlers << handler->CLSID;
@@ -711,11 +705,8 @@ bool SoakRun::editHandler()
     handler.Name = QStringLiteral("Soak handler %1 changed").arg(++m_next);
     handler.Inproc32 = QStringLiteral("C:\\soak\\changed%1.dll").arg(m_next);
     handler.ThreadModel = kThreadModels[below(4)];
-    CommandScope command;
-    long rc = m_core->WriteItem(ITEM_SHELLEXTENSION, picked.record);
-    if (rc == 0)
-        rc = m_core->UpdateItem(ITEM_SHELLEXTENSION, picked.record);
-    expectResult(QStringLiteral("changing the handler %1").arg(handler.CLSID), command.finish(rc));
+    expectResult(QStringLiteral("changing the handler %1").arg(handler.CLSID),
+                 changeRecord(ITEM_SHELLEXTENSION, picked.record));
     m_model.classes[handler.CLSID] = {handler.Name, handler.Inproc32, handler.ThreadModel};
     return true;
 }

@@ -3,6 +3,7 @@
 #include "tests/soak/SoakModel.h"
 
 #include <QString>
+#include <QtGlobal>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -12,6 +13,7 @@
 
 class FileExtensionObject;
 class FileTypeObject;
+class ItemObject;
 class KestrowCore;
 class PrefixStore;
 class ShellExtensionObject;
@@ -68,6 +70,10 @@ private:
     void expectResult(const QString& what, long rc);
     void armFault();
     void endFault();
+
+    // The two commands of the item windows; their result after the save.
+    long addRecord(qint16 kind, const std::shared_ptr<ItemObject>& record);
+    long changeRecord(qint16 kind, const std::shared_ptr<ItemObject>& record);
 
     // ---- operations; each returns false when it does not apply now
     bool addType();

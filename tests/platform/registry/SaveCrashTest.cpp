@@ -30,20 +30,26 @@ namespace {
 
 // Each saved version gives every one of these keys a text of its own, so that a file mixing two
 // versions, or cut short, shows.
-constexpr int kKeys = 40;
+constexpr int kKeys = 16;
+// Each kill costs a process; a sanitizer build's processes are several times dearer.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kKills = 150;
+#else
 constexpr int kKills = 300;
+#endif
 
 QString payload(int version, int key)
 {
-    return u"version %1 of key %2; "_s.arg(version).arg(key).repeated(50);
+    return u"version %1 of key %2; "_s.arg(version).arg(key).repeated(40);
 }
 
-// What the saving child and the killing parent share: the version the child is saving and the
-// last one whose save returned.
+// What the saving child and the killing parent share: the version the child is saving, the last
+// one whose save returned, and how many saves of this run returned.
 struct Progress {
     std::atomic<int> attempting{0};
     std::atomic<int> saved{0};
     std::atomic<bool> started{false};
+    std::atomic<int> savesThisRun{0};
 };
 
 WineServerProbe::Status noServer(const QString&)
@@ -86,6 +92,7 @@ bool writeVersion(int version)
         if (!writeVersion(version))
             ::_exit(3);
         progress->saved = version;
+        ++progress->savesThisRun;
     }
 }
 
@@ -130,9 +137,14 @@ protected:
         void* shared = ::mmap(nullptr, sizeof(Progress), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
         ASSERT_NE(shared, MAP_FAILED);
         progress = new (shared) Progress;
-        // Version 0, saved by an ordinary run (which backs up into a folder of its own).
+        // Version 0, saved by an ordinary run (which backs up into a folder of its own). The kills
+        // are timed by how long that first save with its backup takes, which differs a lot
+        // between an optimised and a sanitizer build.
         prefix.open();
+        const auto start = std::chrono::steady_clock::now();
         ASSERT_TRUE(writeVersion(0));
+        saveTime = std::max(std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start),
+                            std::chrono::microseconds(200));
     }
     void TearDown() override
     {
@@ -140,18 +152,19 @@ protected:
             ::munmap(progress, sizeof(Progress));
     }
 
-    // Starts a run that saves until it is killed `delay` after it opened the prefix; returns
-    // whether it got as far as opening it.
-    bool killRunAfter(std::chrono::microseconds delay)
+    // Starts a run that saves until it is killed `delay` after `saves` of its saves returned;
+    // returns whether it was killed so.
+    bool killRunAfter(int saves, std::chrono::microseconds delay)
     {
         progress->started = false;
+        progress->savesThisRun = 0;
         const pid_t child = ::fork();
         if (child < 0)
             return false;
         if (child == 0)
             saveUntilKilled(prefix.path(), backups.path(), progress);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!progress->started && std::chrono::steady_clock::now() < deadline) {
+        while ((!progress->started || progress->savesThisRun < saves) && std::chrono::steady_clock::now() < deadline) {
             int status = 0;
             if (::waitpid(child, &status, WNOHANG) == child)
                 return false; // it ended on its own: it could not open the prefix
@@ -172,6 +185,7 @@ protected:
     TestPrefix prefix{"\n[Software\\\\Classes] 1796572859\n"};
     QTemporaryDir backups;
     Progress* progress = nullptr;
+    std::chrono::microseconds saveTime{0};
 };
 
 TEST_F(SaveCrash, AKilledSaveLeavesAWholeSavedVersionAndNothingElse)
@@ -184,11 +198,13 @@ TEST_F(SaveCrash, AKilledSaveLeavesAWholeSavedVersionAndNothingElse)
     QSet<QString> checked; // backups found whole already
     for (int round = 0; round < kKills; ++round) {
         SCOPED_TRACE(testing::Message() << "round " << round << ", seed " << seed);
-        const int savedBefore = progress->saved;
-        // Every other kill comes early, while the run backs up the file or saves it the first time.
-        const int spread = round % 2 == 0 ? 3'000 : 30'000;
-        ASSERT_TRUE(killRunAfter(std::chrono::microseconds(std::uniform_int_distribution<int>(0, spread)(random))));
-        if (progress->saved == savedBefore)
+        // A third of the kills come while the run backs up the file or saves it the first time,
+        // the others during a later save.
+        const int saves = std::uniform_int_distribution<int>(0, 2)(random);
+        const auto delay =
+            std::chrono::microseconds(std::uniform_int_distribution<qint64>(0, saveTime.count() * 3 / 2)(random));
+        ASSERT_TRUE(killRunAfter(saves, delay));
+        if (progress->savesThisRun == 0)
             ++killedBeforeFirstSave;
 
         // The file is a whole saved version: the last one saved or the one being saved, never older.
