@@ -353,20 +353,20 @@ SoakModel::Action SoakRun::randomAction()
     return action;
 }
 
-std::shared_ptr<FileTypeObject> SoakRun::typeRecord(const QString& type) const
+std::shared_ptr<FileTypeObject> SoakRun::typeRecord(const QString& type)
 {
     auto record = m_core->FileTypeCollection().value(FileTypeKey(type));
     if (!record)
-        const_cast<SoakRun*>(this)->diverge(QStringLiteral("the control has no type %1").arg(type));
+        diverge(QStringLiteral("the control has no type %1").arg(type));
     return record;
 }
 
-std::shared_ptr<FileExtensionObject> SoakRun::extensionRecord(const QString& extension) const
+std::shared_ptr<FileExtensionObject> SoakRun::extensionRecord(const QString& extension)
 {
     const auto type = typeRecord(m_model.extensions.value(extension).type);
     auto record = type ? type->FileExtensions.value(FileExtensionKey(extension)) : nullptr;
     if (type && !record)
-        const_cast<SoakRun*>(this)->diverge(QStringLiteral("the control has no extension %1").arg(extension));
+        diverge(QStringLiteral("the control has no extension %1").arg(extension));
     return record;
 }
 

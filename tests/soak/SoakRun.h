@@ -112,9 +112,9 @@ private:
     QString newClsid();
     SoakModel::Action randomAction();
 
-    // ---- the control's records
-    std::shared_ptr<FileTypeObject> typeRecord(const QString& type) const;
-    std::shared_ptr<FileExtensionObject> extensionRecord(const QString& extension) const;
+    // ---- the control's records of what the model holds; none, and a divergence, when it lacks one
+    std::shared_ptr<FileTypeObject> typeRecord(const QString& type);
+    std::shared_ptr<FileExtensionObject> extensionRecord(const QString& extension);
 
     Options m_options;
     std::mt19937_64 m_random;
