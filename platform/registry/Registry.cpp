@@ -18,7 +18,8 @@ bool isPredefined(HKEY key)
     return key == HKEY_CLASSES_ROOT || key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE || key == HKEY_USERS;
 }
 
-// Copies `bytes` into a caller's buffer with the Win32 size protocol.
+// Copies `bytes` into a caller's buffer with the Win32 size protocol; the caller has checked that
+// a buffer comes with its size.
 LONG copyData(const QByteArray& bytes, std::uint8_t* data, DWORD* dataSize)
 {
     const auto size = static_cast<DWORD>(bytes.size());
@@ -27,8 +28,6 @@ LONG copyData(const QByteArray& bytes, std::uint8_t* data, DWORD* dataSize)
             *dataSize = size;
         return ERROR_SUCCESS;
     }
-    if (!dataSize)
-        return ERROR_INVALID_PARAMETER;
     if (*dataSize < size) {
         *dataSize = size;
         return ERROR_MORE_DATA;
@@ -113,7 +112,7 @@ void Registry::changed(Hive& hive)
     commitIfIdle();
 }
 
-LONG Registry::resolveHandle(HKEY key, OpenKey& out) const
+LONG Registry::resolveHandle(HKEY key, REGSAM rights, OpenKey& out) const
 {
     if (isPredefined(key)) {
         const Mount& mount = key == HKEY_CURRENT_USER ? m_user : m_machine;
@@ -121,6 +120,8 @@ LONG Registry::resolveHandle(HKEY key, OpenKey& out) const
             return ERROR_INVALID_HANDLE;
         out.hive = mount.hive;
         out.access = mount.readOnly ? KEY_READ : KEY_ALL_ACCESS;
+        if (rights && !(out.access & rights))
+            return ERROR_ACCESS_DENIED;
         out.key = mount.hive->root();
         if (key == HKEY_CLASSES_ROOT) {
             // Looked up once and kept while it lives: nearly every call goes through it.
@@ -137,14 +138,16 @@ LONG Registry::resolveHandle(HKEY key, OpenKey& out) const
     auto it = m_handles.find(key);
     if (it == m_handles.end())
         return ERROR_INVALID_HANDLE;
+    // The handle's rights are checked before its key, as Windows checks them when the handle is used.
+    if (rights && !(it->second.access & rights))
+        return ERROR_ACCESS_DENIED;
     if (it->second.key->isDeleted())
         return ERROR_KEY_DELETED;
     out = it->second;
     return ERROR_SUCCESS;
 }
 
-LONG Registry::walk(const OpenKey& from, const QString& subKey, bool allowTrailingSeparator, RegKey::Ptr& found,
-                    QStringList* missing) const
+LONG Registry::walk(const OpenKey& from, const QString& subKey, RegKey::Ptr& found, QStringList* missing) const
 {
     found = from.key;
     if (subKey.isEmpty())
@@ -152,11 +155,8 @@ LONG Registry::walk(const OpenKey& from, const QString& subKey, bool allowTraili
     if (subKey.startsWith(u'\\'))
         return ERROR_BAD_PATHNAME;
     QStringView path(subKey);
-    if (path.endsWith(u'\\')) {
-        if (!allowTrailingSeparator)
-            return ERROR_BAD_PATHNAME;
-        path.chop(1);
-    }
+    if (path.endsWith(u'\\'))
+        path.chop(1); // "a\b\" names a\b, as Windows takes it
     int depth = from.key->depth();
     qsizetype start = 0;
     while (start <= path.size()) {
@@ -187,9 +187,9 @@ LONG Registry::walk(const OpenKey& from, const QString& subKey, bool allowTraili
 
 LONG Registry::resolveFor(HKEY key, REGSAM rights, bool changes, OpenKey& out) const
 {
-    if (LONG rc = resolveHandle(key, out); rc != ERROR_SUCCESS)
+    if (LONG rc = resolveHandle(key, rights, out); rc != ERROR_SUCCESS)
         return rc;
-    if (!(out.access & rights) || (changes && !writable(out)))
+    if (changes && !writable(out))
         return ERROR_ACCESS_DENIED;
     return ERROR_SUCCESS;
 }
@@ -212,10 +212,10 @@ LONG Registry::RegOpenKeyEx(HKEY key, const QString& subKey, DWORD /*options*/, 
     if (!result)
         return ERROR_INVALID_PARAMETER;
     OpenKey from;
-    if (LONG rc = resolveHandle(key, from); rc != ERROR_SUCCESS)
+    if (LONG rc = resolveHandle(key, 0, from); rc != ERROR_SUCCESS)
         return rc;
     RegKey::Ptr found;
-    if (LONG rc = walk(from, subKey, true, found, nullptr); rc != ERROR_SUCCESS)
+    if (LONG rc = walk(from, subKey, found, nullptr); rc != ERROR_SUCCESS)
         return rc;
     if ((access & kWriteRights) && !writable(from))
         return ERROR_ACCESS_DENIED;
@@ -230,11 +230,11 @@ LONG Registry::RegCreateKeyEx(HKEY key, const QString& subKey, DWORD /*reserved*
     if (!result)
         return ERROR_INVALID_PARAMETER;
     OpenKey from;
-    if (LONG rc = resolveHandle(key, from); rc != ERROR_SUCCESS)
+    if (LONG rc = resolveHandle(key, 0, from); rc != ERROR_SUCCESS)
         return rc;
     RegKey::Ptr found;
     QStringList missing;
-    if (LONG rc = walk(from, subKey, true, found, &missing); rc != ERROR_SUCCESS)
+    if (LONG rc = walk(from, subKey, found, &missing); rc != ERROR_SUCCESS)
         return rc;
     if ((access & kWriteRights) && !writable(from))
         return ERROR_ACCESS_DENIED;
@@ -267,6 +267,8 @@ LONG Registry::RegCloseKey(HKEY key)
 LONG Registry::RegQueryValueEx(HKEY key, const QString& valueName, DWORD* /*reserved*/, DWORD* type,
                                std::uint8_t* data, DWORD* dataSize)
 {
+    if (data && !dataSize)
+        return ERROR_INVALID_PARAMETER;
     OpenKey entry;
     if (LONG rc = resolveFor(key, KEY_QUERY_VALUE, false, entry); rc != ERROR_SUCCESS)
         return rc;
@@ -317,7 +319,7 @@ LONG Registry::RegDeleteKey(HKEY key, const QString& subKey)
     if (LONG rc = resolveFor(key, kTreeChangeRights, true, entry); rc != ERROR_SUCCESS)
         return rc;
     RegKey::Ptr target;
-    if (LONG rc = walk(entry, subKey, false, target, nullptr); rc != ERROR_SUCCESS)
+    if (LONG rc = walk(entry, subKey, target, nullptr); rc != ERROR_SUCCESS)
         return rc;
     RegKey* parent = target->parent();
     if (!parent || !target->children().empty())
@@ -334,7 +336,7 @@ LONG Registry::RegDeleteTree(HKEY key, const QString& subKey)
     if (LONG rc = resolveFor(key, kTreeChangeRights, true, entry); rc != ERROR_SUCCESS)
         return rc;
     RegKey::Ptr target;
-    if (LONG rc = walk(entry, subKey, false, target, nullptr); rc != ERROR_SUCCESS)
+    if (LONG rc = walk(entry, subKey, target, nullptr); rc != ERROR_SUCCESS)
         return rc;
     const std::int64_t time = now();
     if (subKey.isEmpty()) {
@@ -390,17 +392,23 @@ LONG Registry::RegEnumKeyEx(HKEY key, DWORD index, QString* name, DWORD* nameCha
 LONG Registry::RegEnumValue(HKEY key, DWORD index, QString* valueName, DWORD* valueNameChars, DWORD* /*reserved*/,
                             DWORD* type, std::uint8_t* data, DWORD* dataSize)
 {
+    if (!valueName || !valueNameChars || (data && !dataSize))
+        return ERROR_INVALID_PARAMETER;
     OpenKey entry;
     if (LONG rc = resolveFor(key, KEY_QUERY_VALUE, false, entry); rc != ERROR_SUCCESS)
         return rc;
-    if (!valueName || !valueNameChars)
-        return ERROR_INVALID_PARAMETER;
     const auto& values = entry.key->values();
     if (index >= values.size())
         return ERROR_NO_MORE_ITEMS;
     const RegValue& value = values[index];
-    if (static_cast<DWORD>(value.name.size()) + 1 > *valueNameChars)
+    if (static_cast<DWORD>(value.name.size()) + 1 > *valueNameChars) {
+        // The type and size still tell the caller what to make room for.
+        if (type)
+            *type = value.type;
+        if (dataSize)
+            *dataSize = static_cast<DWORD>(value.data.size());
         return ERROR_MORE_DATA;
+    }
     *valueName = value.name;
     *valueNameChars = static_cast<DWORD>(value.name.size());
     if (type)

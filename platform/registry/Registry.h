@@ -83,11 +83,11 @@ private:
         REGSAM access = 0;
     };
 
-    LONG resolveHandle(HKEY key, OpenKey& out) const;
-    // Resolves a handle that must carry one of `rights`, and may change the hive when `changes`.
+    // Resolves a handle that must carry one of `rights` (none when 0).
+    LONG resolveHandle(HKEY key, REGSAM rights, OpenKey& out) const;
+    // As resolveHandle, and the hive must be writable when the call `changes` it.
     LONG resolveFor(HKEY key, REGSAM rights, bool changes, OpenKey& out) const;
-    LONG walk(const OpenKey& from, const QString& subKey, bool allowTrailingSeparator, RegKey::Ptr& found,
-              QStringList* missing) const;
+    LONG walk(const OpenKey& from, const QString& subKey, RegKey::Ptr& found, QStringList* missing) const;
     HKEY newHandle(OpenKey entry);
     bool writable(const OpenKey& entry) const;
     void changed(Hive& hive);

@@ -173,6 +173,84 @@ TEST_F(RegistryTest, QueriesFollowTheBufferProtocol)
     RegCloseKey(key);
 }
 
+TEST_F(RegistryTest, ABufferWithoutItsSizeIsRefusedBeforeAnythingIsLookedUp)
+{
+    HKEY key = create(u"q"_s);
+    ASSERT_EQ(setText(key, u"v"_s, u"text"_s), ERROR_SUCCESS);
+    std::uint8_t data[64];
+    QString name;
+    DWORD chars = 260;
+    const DWORD untouched = 0xeeeeeeee;
+    DWORD type = untouched;
+    // Refused as a wrong call whether or not the value, the index or even the handle exists, and
+    // the type is left alone.
+    for (const HKEY handle : {key, HKEY(0x12345)}) {
+        for (const QString& valueName : {u"v"_s, u"missing"_s})
+            EXPECT_EQ(RegQueryValueEx(handle, valueName, nullptr, &type, data, nullptr), ERROR_INVALID_PARAMETER);
+        for (const DWORD index : {0u, 7u})
+            EXPECT_EQ(RegEnumValue(handle, index, &name, &chars, nullptr, &type, data, nullptr),
+                      ERROR_INVALID_PARAMETER);
+    }
+    EXPECT_EQ(type, untouched);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, AnEnumeratedNameTooLongStillTellsTheValuesTypeAndSize)
+{
+    HKEY key = create(u"q"_s);
+    ASSERT_EQ(setText(key, u"long name"_s, u"0123456789"_s), ERROR_SUCCESS);
+    QString name;
+    DWORD chars = 3;
+    DWORD type = 0;
+    std::uint8_t data[64];
+    DWORD size = sizeof data;
+    EXPECT_EQ(RegEnumValue(key, 0, &name, &chars, nullptr, &type, data, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_EQ(size, 22u);
+    EXPECT_EQ(chars, 3u); // the name's length is what the caller has to find out by trying again
+    size = 0;
+    EXPECT_EQ(RegEnumValue(key, 0, &name, &chars, nullptr, &type, nullptr, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 22u);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, AHandleWithoutTheRightIsRefusedEvenWhenItsKeyIsGone)
+{
+    HKEY read = 0;
+    RegCloseKey(create(u"gone"_s));
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CLASSES_ROOT, u"gone"_s, 0, KEY_READ, &read), ERROR_SUCCESS);
+    HKEY enumOnly = 0;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CLASSES_ROOT, u"gone"_s, 0, KEY_ENUMERATE_SUB_KEYS, &enumOnly), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteKey(HKEY_CLASSES_ROOT, u"gone"_s), ERROR_SUCCESS);
+    DWORD size = 0;
+    EXPECT_EQ(setText(read, u"x"_s, u"y"_s), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegDeleteValue(read, u"x"_s), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegQueryValueEx(enumOnly, u"x"_s, nullptr, nullptr, nullptr, &size), ERROR_ACCESS_DENIED);
+    // With the right, the handle tells that its key was deleted.
+    EXPECT_EQ(RegQueryValueEx(read, u"x"_s, nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
+    QString name;
+    DWORD chars = 260;
+    EXPECT_EQ(RegEnumKeyEx(enumOnly, 0, &name, &chars), ERROR_KEY_DELETED);
+    RegCloseKey(read);
+    RegCloseKey(enumOnly);
+}
+
+TEST_F(RegistryTest, DeletingAcceptsATrailingSeparatorAsOpeningDoes)
+{
+    RegCloseKey(create(u"t\\leaf"_s));
+    RegCloseKey(create(u"t\\tree\\inner"_s));
+    EXPECT_EQ(RegDeleteKey(HKEY_CLASSES_ROOT, u"t\\leaf\\"_s), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteTree(HKEY_CLASSES_ROOT, u"t\\tree\\"_s), ERROR_SUCCESS);
+    HKEY key = 0;
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CLASSES_ROOT, u"t\\leaf"_s, 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CLASSES_ROOT, u"t\\tree"_s, 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CLASSES_ROOT, u"t"_s, 0, KEY_READ, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+    // Still refused: a path that starts with one, or has an empty name inside.
+    EXPECT_EQ(RegDeleteKey(HKEY_CLASSES_ROOT, u"\\t"_s), ERROR_BAD_PATHNAME);
+    EXPECT_EQ(RegDeleteKey(HKEY_CLASSES_ROOT, u"t\\\\x"_s), ERROR_BAD_PATHNAME);
+}
+
 TEST_F(RegistryTest, ValuesKeepTheirTypesAndBytes)
 {
     HKEY key = create(u"types"_s);
