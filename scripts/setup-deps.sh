@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-image-formats-plugins
     libgtest-dev libgmock-dev libbenchmark-dev libjemalloc-dev
-    wine wine64 xvfb xauth
+    wine wine64 xvfb xauth g++-mingw-w64-x86-64
     desktop-file-utils appstream dpkg-dev file
     clang libclang-rt-14-dev
 )
