@@ -9,11 +9,27 @@ namespace {
 // From this many subkeys on, a key finds its subkeys by a hash of their names.
 constexpr std::size_t kIndexedChildren = 64;
 
+// Names compare by Windows' case table, as Wine does: Unicode's simple lowercase, except for the
+// titlecase digraphs and the symbols whose lowercase letter has an uppercase of its own (Kelvin
+// sign, Ohm sign, ...), which it leaves as they are. "\u212Aelvin" and "kelvin" are two keys in Wine.
 inline char16_t lowered(char16_t c)
 {
     if (c < 0x80)
         return (c >= 'A' && c <= 'Z') ? char16_t(c + 32) : c;
-    return QChar(c).toLower().unicode();
+    switch (c) {
+    case 0x01C5: // Dz with caron
+    case 0x01C8: // Lj
+    case 0x01CB: // Nj
+    case 0x01F2: // Dz
+    case 0x03F4: // Greek capital theta symbol
+    case 0x1E9E: // capital sharp s
+    case 0x2126: // Ohm sign
+    case 0x212A: // Kelvin sign
+    case 0x212B: // Angstrom sign
+        return c;
+    default:
+        return QChar(c).toLower().unicode();
+    }
 }
 
 } // namespace

@@ -409,3 +409,45 @@ TEST_F(RegistryTest, WithoutARegistryEveryCallFailsCleanly)
 }
 
 } // namespace
+
+TEST(RegKeyNames, CompareByWindowsCaseTableAsWineDoes)
+{
+    const struct {
+        QString a;
+        QString b;
+        bool same;
+    } cases[] = {
+        {u"\u03A9mega"_s, u"\u03C9MEGA"_s, true},  // Greek
+        {u"\u0410\u0411"_s, u"\u0430\u0431"_s, true}, // Cyrillic
+        {u"\u01C4"_s, u"\u01C6"_s, true},          // DZ with caron, upper and lower
+        {u"\u01C5"_s, u"\u01C6"_s, false},         // its titlecase form has no lowercase in the table
+        {u"\u01C5"_s, u"\u01C4"_s, false},
+        {u"\u212Aelvin"_s, u"kelvin"_s, false},    // Kelvin sign
+        {u"\u2126"_s, u"\u03C9"_s, false},         // Ohm sign
+        {u"\u212B"_s, u"\u00E5"_s, false},         // Angstrom sign
+        {u"\u1E9E"_s, u"\u00DF"_s, false},         // capital sharp s
+        {u"Stra\u00DFe"_s, u"STRASSE"_s, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RegKey::compareNames(c.a, c.b) == 0, c.same) << c.a.toStdString() << " / " << c.b.toStdString();
+}
+
+TEST_F(RegistryTest, NamesOnlyWindowsTellsApartAreTwoKeysInWinesOrder)
+{
+    DWORD disposition = 0;
+    RegCloseKey(create(u"n\\kelvin"_s, &disposition));
+    RegCloseKey(create(u"n\\\u212Aelvin"_s, &disposition));
+    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+    RegCloseKey(create(u"n\\\u0430"_s, &disposition));
+    HKEY n = create(u"n"_s);
+    QStringList names;
+    for (DWORD i = 0;; ++i) {
+        QString name;
+        DWORD chars = 260;
+        if (RegEnumKeyEx(n, i, &name, &chars) != ERROR_SUCCESS)
+            break;
+        names << name;
+    }
+    EXPECT_EQ(names, (QStringList{u"kelvin"_s, u"\u0430"_s, u"\u212Aelvin"_s}));
+    RegCloseKey(n);
+}
