@@ -22,7 +22,7 @@ using namespace Qt::StringLiterals;
 
 // Seeds of the generated scripts the test runs; a difference names its seed.
 constexpr std::uint32_t kFirstSeed = 1;
-constexpr std::uint32_t kSeeds = 60;
+constexpr std::uint32_t kSeeds = 200;
 constexpr int kCallsPerScript = 80;
 constexpr int kDifferencesShownPerScript = 5;
 

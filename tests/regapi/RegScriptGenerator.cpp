@@ -5,13 +5,14 @@
 
 namespace {
 
-// Names that differ only in case, and names around the order Wine sorts in ("_" and "[" between
-// digits and letters, non-ASCII after "~").
-const std::vector<std::string> kKeyNames{"A",  "a",  "B",   "Key", "KEY", "key2", "_x", "[x]",
-                                         "0",  "~t", "Z",   "ab",  "a_b", "AB",   "\\u{E9}t\\u{E9}",
-                                         "\\u{C9}T\\u{C9}"};
-const std::vector<std::string> kValueNames{"",  "v",  "V",   "Val", "val2", "_", "Zed", "\\u{E9}",
-                                           "a b", "[x]", "0", "ab", "a_b", "AB"};
+// Names that differ only in case, names around the order Wine sorts in ("_" and "[" between
+// digits and letters, non-ASCII after "~"), and names that only some case tables fold together
+// (Kelvin sign and k, titlecase and lowercase dz).
+const std::vector<std::string> kKeyNames{"A",   "a",  "B",  "Key", "KEY", "key2", "_x", "[x]", "0",
+                                         "~t",  "Z",  "ab", "a_b", "AB",  "\\u{E9}t\\u{E9}",
+                                         "\\u{C9}T\\u{C9}", "\\u{212A}", "k", "\\u{1C5}", "\\u{1C6}"};
+const std::vector<std::string> kValueNames{"",    "v",   "V", "Val", "val2", "_",   "Zed", "\\u{E9}",
+                                           "a b", "[x]", "0", "ab",  "a_b",  "AB", "\\u{212A}", "k"};
 const std::vector<std::string> kTexts{"", "x", "Hello", "C:\\Windows\\notepad.exe %1", "%SystemRoot%\\a",
                                       "\\u{E9}\\u{20AC}", "two words"};
 const std::vector<std::string> kTypes{"none", "sz", "expand", "binary", "dword", "multi", "qword", "5", "0x1234"};
