@@ -227,6 +227,8 @@ void RegScriptInterpreter::closeAll()
 // the handles "cu" (user) and "cr" (classes).
 std::string RegScriptInterpreter::startScript(const Tokens& t)
 {
+    if (t.size() != 2)
+        throw ScriptError("script needs a name");
     closeAll();
     const Text user = kUserBase;
     const Text classes = kClassesBase;
@@ -240,7 +242,6 @@ std::string RegScriptInterpreter::startScript(const Tokens& t)
     m_handles["cu"] = key;
     result += " cr " + rc(regscript::createKey(hklm, classes, Text(), 0xf003f, &key, &disposition));
     m_handles["cr"] = key;
-    (void)t.at(1);
     return result;
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 // Runs a script of registry calls, one per line, and prints one line per call: the call as written,
-// " -> " and every result code and output. See tests/regapi/scripts/README for the commands.
+// " -> " and every result code and output. See tests/regapi/scripts/README.md for the commands.
 class RegScriptInterpreter {
 public:
     // The keys every script starts from, emptied and created anew by its "script" line.

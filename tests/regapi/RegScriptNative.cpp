@@ -108,7 +108,7 @@ long enumValue(Handle key, std::uint32_t index, char16_t* name, std::uint32_t* n
 {
     QString text;
     const LONG rc = RegEnumValue(key, index, name ? &text : nullptr, nameChars, nullptr, type, data, size);
-    if (rc == ERROR_SUCCESS || (rc == ERROR_MORE_DATA && !text.isNull()))
+    if (rc == ERROR_SUCCESS)
         copyName(text, name);
     return rc;
 }
