@@ -144,7 +144,7 @@ bool PrefixStore::loadHive(HiveFile& file, const QString& rootPath, bool require
         }
         file.hive = std::make_shared<Hive>(rootPath);
     } else {
-        file.stamp = FileStamp::of(file.writePath);
+        keepVersion(file);
         QFile in(file.writePath);
         if (!in.open(QIODevice::ReadOnly)) {
             error = QStringLiteral("Varnook cannot read %1: %2").arg(file.path, in.errorString());
@@ -262,7 +262,7 @@ bool PrefixStore::saveHive(HiveFile& file, QString& error)
                     .arg(file.fileName);
         return false;
     }
-    if (FileStamp::of(file.writePath) != file.stamp) {
+    if (FileStamp::of(file.writePath) != file.stamp && !sameBytesInItsPlace(file)) {
         error = QStringLiteral("%1 was changed by another program after Varnook read it. Varnook did not save, so "
                                "nothing of that program's change is lost; your last change was not saved. Start "
                                "Varnook again to see the registry as it is now.")
@@ -302,8 +302,49 @@ bool PrefixStore::saveHive(HiveFile& file, QString& error)
         return false;
     }
     syncDirectory(QFileInfo(file.writePath).absolutePath());
-    file.stamp = FileStamp::of(file.writePath);
+    keepVersion(file);
     file.hive->setDirty(false);
+    return true;
+}
+
+void PrefixStore::keepVersion(HiveFile& file)
+{
+    auto version = std::make_unique<QFile>(file.writePath);
+    if (version->open(QIODevice::ReadOnly)) {
+        file.stamp = FileStamp::ofOpenFile(version->handle());
+        file.version = std::move(version);
+    } else {
+        file.stamp = FileStamp::of(file.writePath);
+        file.version.reset();
+    }
+}
+
+bool PrefixStore::sameBytesInItsPlace(HiveFile& file)
+{
+    if (!file.version)
+        return false;
+    auto current = std::make_unique<QFile>(file.writePath);
+    if (!current->open(QIODevice::ReadOnly))
+        return false;
+    const FileStamp stamp = FileStamp::ofOpenFile(current->handle());
+    // A file changed in place is the kept version too: its old bytes are gone, so it counts as changed.
+    if (stamp.inode == file.stamp.inode || stamp.size != file.stamp.size || !file.version->seek(0))
+        return false;
+    constexpr qint64 kChunk = qint64(1) << 20;
+    qint64 compared = 0;
+    for (;;) {
+        const QByteArray kept = file.version->read(kChunk);
+        const QByteArray now = current->read(kChunk);
+        if (kept != now)
+            return false;
+        if (kept.isEmpty())
+            break;
+        compared += kept.size();
+    }
+    if (compared != stamp.size)
+        return false; // a read that failed on both sides proves nothing
+    file.stamp = stamp;
+    file.version = std::move(current);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/registry/WineServerProbe.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QSaveFile>
 #include <QString>
 #include <QStringList>
@@ -88,6 +89,10 @@ private:
         QString writePath; // where the bytes go: the target of a symbolic link
         std::shared_ptr<Hive> hive;
         FileStamp stamp;
+        // The version of the file read or written last, kept open: when Wine puts a file with the
+        // same bytes in its place (its server rewrites the registry when it exits), that is no
+        // change of another program's to keep.
+        std::unique_ptr<QFile> version;
         bool readOnly = false;
         QString readOnlyReason;
         bool backedUp = false;
@@ -95,6 +100,11 @@ private:
 
     bool loadHive(HiveFile& file, const QString& rootPath, bool required, QString& error);
     bool saveHive(HiveFile& file, QString& error);
+    // Takes the file now at the write path as the version read or written last.
+    static void keepVersion(HiveFile& file);
+    // Whether the file at the write path, though another file than the one read or written last,
+    // holds the same bytes; it then becomes the version kept.
+    static bool sameBytesInItsPlace(HiveFile& file);
     bool backup(HiveFile& file, QString& error);
     HiveFile* fileNamed(const QString& fileName);
     const HiveFile* fileNamed(const QString& fileName) const;

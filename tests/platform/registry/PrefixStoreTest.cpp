@@ -113,6 +113,60 @@ TEST_F(PrefixStoreTest, DoesNotClobberAFileChangedByAnotherProgram)
     EXPECT_FALSE(store.save());
 }
 
+TEST_F(PrefixStoreTest, AFileWithTheSameBytesPutInItsPlaceIsNoChange)
+{
+    // Wine's server writes its registry files anew when it exits, through a file renamed over the
+    // old one, with the same bytes when nothing changed: a save after that must go ahead.
+    enum class How { RenamedOver, WrittenInPlace };
+    const struct {
+        const char* what;
+        bool sameBytes;
+        How how;
+        bool saves;
+    } cases[] = {
+        {"the same bytes in a new file", true, How::RenamedOver, true},
+        {"other bytes of the same size in a new file", false, How::RenamedOver, false},
+        {"the same bytes written into the file itself", true, How::WrittenInPlace, false},
+    };
+    for (const auto& c : cases) {
+        for (const bool savedBefore : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (savedBefore ? ", after a save" : ", after loading"));
+            TestPrefix fresh{kSections};
+            fresh.open();
+            if (savedBefore) {
+                ASSERT_EQ(setDefault(u".before"_s, u"x"_s), ERROR_SUCCESS);
+            }
+            const QString path = fresh.filePath(u"system.reg"_s);
+            QByteArray bytes = fresh.readFile(u"system.reg"_s);
+            if (!c.sameBytes)
+                bytes.replace("Text Document", "Text Dokument");
+            if (c.how == How::RenamedOver) {
+                fresh.writeFile(u"reg1234.tmp"_s, bytes);
+                ASSERT_TRUE(QFile::remove(path));
+                ASSERT_TRUE(QFile::rename(fresh.filePath(u"reg1234.tmp"_s), path));
+            } else {
+                fresh.writeFile(u"system.reg"_s, bytes);
+                QFile file(path);
+                ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+                ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                             QFileDevice::FileModificationTime));
+            }
+
+            EXPECT_EQ(setDefault(u".after"_s, u"y"_s) == ERROR_SUCCESS && fresh.store().save(), c.saves);
+            const QByteArray onDisk = fresh.readFile(u"system.reg"_s);
+            EXPECT_EQ(onDisk.contains("[Software\\\\Classes\\\\.after]"), c.saves);
+            if (!c.saves) {
+                EXPECT_EQ(onDisk, bytes);
+            }
+            // Once accepted, the new file is the one later saves compare with.
+            if (c.saves) {
+                EXPECT_EQ(setDefault(u".later"_s, u"z"_s), ERROR_SUCCESS);
+                EXPECT_TRUE(fresh.readFile(u"system.reg"_s).contains("[Software\\\\Classes\\\\.later]"));
+            }
+        }
+    }
+}
+
 TEST_F(PrefixStoreTest, ARunningWineServerMakesItReadOnly)
 {
     PrefixStore store(prefix.path());
