@@ -408,8 +408,6 @@ TEST_F(RegistryTest, WithoutARegistryEveryCallFailsCleanly)
     CommandScope batch; // must not crash either
 }
 
-} // namespace
-
 TEST(RegKeyNames, CompareByWindowsCaseTableAsWineDoes)
 {
     const struct {
@@ -451,3 +449,5 @@ TEST_F(RegistryTest, NamesOnlyWindowsTellsApartAreTwoKeysInWinesOrder)
     EXPECT_EQ(names, (QStringList{u"kelvin"_s, u"\u0430"_s, u"\u212Aelvin"_s}));
     RegCloseKey(n);
 }
+
+} // namespace
