@@ -48,15 +48,17 @@ KestrowNode* KestrowTree::parentFor(const QString& parentKey) const
 KestrowNode* KestrowTree::add(const QString& parentKey, const QString& key, const QString& text, const QString& image)
 {
     // One lookup both refuses a duplicate and reserves the key's place; a failure below lets the
-    // place go again.
+    // place go again. The entry is held by reference, which a rehash leaves valid.
     const auto [slot, inserted] = m_byKey.try_emplace(key, nullptr);
     if (!inserted)
         throw OperationError(kErrDuplicateNodeKey, QStringLiteral("Key is not unique in collection"));
-    auto release = qScopeGuard([this, slot = slot] { m_byKey.erase(slot); });
+    KestrowNode*& entry = slot->second;
+    auto release = qScopeGuard([this, &key] { m_byKey.erase(key); });
     KestrowNode* parent = parentFor(parentKey);
     // Top-level nodes have no parent of their own; the root only holds them.
     auto created = std::make_unique<KestrowNode>(key, text, image, parent == &m_root ? nullptr : parent);
     KestrowNode* raw = created.get();
+    entry = raw; // found by its key from the moment the views hear of it
     auto& siblings = parent->m_children;
     if (m_bulk) {
         raw->m_row = static_cast<int>(siblings.size());
@@ -70,7 +72,6 @@ KestrowNode* KestrowTree::add(const QString& parentKey, const QString& key, cons
         renumber(*parent, row);
         endInsertRows();
     }
-    slot->second = raw;
     release.dismiss();
     return raw;
 }
