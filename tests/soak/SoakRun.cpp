@@ -591,42 +591,43 @@ bool SoakRun::addAction()
     return true;
 }
 
-bool SoakRun::editAction()
+SoakRun::PickedAction SoakRun::pickAction()
 {
+    PickedAction picked;
     const QString typeName = pickKey(m_model.types);
     if (typeName.isEmpty() || m_model.types[typeName].actions.isEmpty())
-        return false;
-    const QString verb = pickKey(m_model.types[typeName].actions);
-    const auto type = typeRecord(typeName);
-    const auto record = type ? type->Actions.value(ActionKey(verb, typeName)) : nullptr;
-    if (!record) {
-        diverge(QStringLiteral("the control has no action %1 of %2").arg(verb, typeName));
-        return true;
-    }
+        return picked;
+    picked.type = typeName;
+    picked.verb = pickKey(m_model.types[typeName].actions);
+    if (const auto type = typeRecord(typeName))
+        picked.record = type->Actions.value(ActionKey(picked.verb, typeName));
+    if (!picked.record)
+        diverge(QStringLiteral("the control has no action %1 of %2").arg(picked.verb, typeName));
+    return picked;
+}
+
+bool SoakRun::editAction()
+{
+    const PickedAction picked = pickAction();
+    if (!picked.record)
+        return !picked.type.isEmpty();
     // A new name, command and conversation, or none: DDE switched on or off or changed.
     const SoakModel::Action action = randomAction();
-    setAction(*record, action);
-    expectResult(QStringLiteral("changing the action %1 of %2").arg(verb, typeName),
-                 changeRecord(ITEM_ACTION, record));
-    m_model.types[typeName].actions[verb] = action;
+    setAction(*picked.record, action);
+    expectResult(QStringLiteral("changing the action %1 of %2").arg(picked.verb, picked.type),
+                 changeRecord(ITEM_ACTION, picked.record));
+    m_model.types[picked.type].actions[picked.verb] = action;
     return true;
 }
 
 bool SoakRun::removeAction()
 {
-    const QString typeName = pickKey(m_model.types);
-    if (typeName.isEmpty() || m_model.types[typeName].actions.isEmpty())
-        return false;
-    const QString verb = pickKey(m_model.types[typeName].actions);
-    const auto type = typeRecord(typeName);
-    const auto record = type ? type->Actions.value(ActionKey(verb, typeName)) : nullptr;
-    if (!record) {
-        diverge(QStringLiteral("the control has no action %1 of %2").arg(verb, typeName));
-        return true;
-    }
-    expectResult(QStringLiteral("removing the action %1 of %2").arg(verb, typeName),
-                 m_core->RemoveItem(ITEM_ACTION, record, true));
-    m_model.types[typeName].actions.remove(verb);
+    const PickedAction picked = pickAction();
+    if (!picked.record)
+        return !picked.type.isEmpty();
+    expectResult(QStringLiteral("removing the action %1 of %2").arg(picked.verb, picked.type),
+                 m_core->RemoveItem(ITEM_ACTION, picked.record, true));
+    m_model.types[picked.type].actions.remove(picked.verb);
     return true;
 }
 

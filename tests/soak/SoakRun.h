@@ -11,6 +11,7 @@
 #include <memory>
 #include <random>
 
+class ActionObject;
 class FileExtensionObject;
 class FileTypeObject;
 class ItemObject;
@@ -90,6 +91,15 @@ private:
     bool editHandler();
     bool removeHandler();
     bool moveHandler();
+
+    // An action the model holds, picked at random, with the control's record of it (none when the
+    // model holds no action, or the control lacks it: a divergence).
+    struct PickedAction {
+        QString type; // the type's internal name
+        QString verb;
+        std::shared_ptr<ActionObject> record;
+    };
+    PickedAction pickAction();
 
     // A handler the model holds, picked at random, with the control's record of it (none when the
     // model holds no handler, or the control lacks it: a divergence).
