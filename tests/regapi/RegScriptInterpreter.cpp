@@ -328,34 +328,46 @@ std::string RegScriptInterpreter::set(const Tokens& t)
     return rc(regscript::setValue(handle(t.at(1)), name, type, nullData ? nullptr : buffer.data(), size));
 }
 
-// query H NAME BUF [nosize] [notype]; BUF is a byte count or null (no buffer).
-std::string RegScriptInterpreter::query(const Tokens& t)
+RegScriptInterpreter::DataBuffer RegScriptInterpreter::dataBuffer(const Tokens& t, std::size_t at)
 {
-    const Text* name = t.at(2).word == "null" ? nullptr : &t.at(2).text;
-    const bool nullData = t.at(3).word == "null";
-    bool withSize = true;
-    bool withType = true;
-    for (std::size_t i = 4; i < t.size(); ++i) {
+    DataBuffer buffer;
+    buffer.nullData = t.at(at).word == "null";
+    for (std::size_t i = at + 1; i < t.size(); ++i) {
         if (t[i].word == "nosize")
-            withSize = false;
+            buffer.withSize = false;
         else if (t[i].word == "notype")
-            withType = false;
+            buffer.withType = false;
         else
             throw ScriptError("unknown option " + t[i].word);
     }
-    std::uint32_t size = nullData ? 0 : number(t.at(3).word);
-    std::vector<std::uint8_t> buffer(size + 1, kFill);
-    std::uint32_t type = kUntouched;
-    const long code = regscript::queryValue(handle(t.at(1)), name, withType ? &type : nullptr,
-                                            nullData ? nullptr : buffer.data(), withSize ? &size : nullptr);
-    std::string result = rc(code);
+    buffer.size = buffer.nullData ? 0 : number(t.at(at).word);
+    buffer.bytes.assign(std::size_t(buffer.size) + 1, kFill);
+    buffer.type = kUntouched;
+    return buffer;
+}
+
+std::string RegScriptInterpreter::DataBuffer::fields() const
+{
+    std::string result;
     if (withType)
         result += field("type", type);
     if (withSize)
         result += field("size", size);
-    if (code == 0 && !nullData && withSize)
-        result += " data=" + hex(buffer.data(), size);
     return result;
+}
+
+std::string RegScriptInterpreter::DataBuffer::dataField(long code) const
+{
+    return code == 0 && !nullData && withSize ? " data=" + hex(bytes.data(), size) : std::string();
+}
+
+// query H NAME BUF [nosize] [notype]; BUF is a byte count or null (no buffer).
+std::string RegScriptInterpreter::query(const Tokens& t)
+{
+    const Text* name = t.at(2).word == "null" ? nullptr : &t.at(2).text;
+    DataBuffer buffer = dataBuffer(t, 3);
+    const long code = regscript::queryValue(handle(t.at(1)), name, buffer.typeOut(), buffer.data(), buffer.sizeOut());
+    return rc(code) + buffer.fields() + buffer.dataField(code);
 }
 
 // delval H NAME
@@ -393,34 +405,13 @@ std::string RegScriptInterpreter::enumKey(const Tokens& t)
 std::string RegScriptInterpreter::enumValue(const Tokens& t)
 {
     std::uint32_t chars = number(t.at(3).word);
-    const bool nullData = t.at(4).word == "null";
-    bool withSize = true;
-    bool withType = true;
-    for (std::size_t i = 5; i < t.size(); ++i) {
-        if (t[i].word == "nosize")
-            withSize = false;
-        else if (t[i].word == "notype")
-            withType = false;
-        else
-            throw ScriptError("unknown option " + t[i].word);
-    }
-    std::uint32_t size = nullData ? 0 : number(t.at(4).word);
-    std::vector<std::uint8_t> buffer(size + 1, kFill);
+    DataBuffer buffer = dataBuffer(t, 4);
     Text name(std::size_t(chars) + 1, u'\xabab');
-    std::uint32_t type = kUntouched;
     const long code = regscript::enumValue(handle(t.at(1)), number(t.at(2).word), name.data(), &chars,
-                                           withType ? &type : nullptr, nullData ? nullptr : buffer.data(),
-                                           withSize ? &size : nullptr);
-    std::string result = rc(code) + field("chars", chars);
-    if (withType)
-        result += field("type", type);
-    if (withSize)
-        result += field("size", size);
-    if (code == 0) {
-        result += " name=" + quote(name.substr(0, chars));
-        if (!nullData && withSize)
-            result += " data=" + hex(buffer.data(), size);
-    }
+                                           buffer.typeOut(), buffer.data(), buffer.sizeOut());
+    std::string result = rc(code) + field("chars", chars) + buffer.fields();
+    if (code == 0)
+        result += " name=" + quote(name.substr(0, chars)) + buffer.dataField(code);
     return result;
 }
 

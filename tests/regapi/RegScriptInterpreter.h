@@ -32,6 +32,26 @@ private:
     };
     using Tokens = std::vector<Token>;
 
+    // The data side of a query or an enumeration: BUF bytes or no buffer ("null"), then the options
+    // nosize and notype, which pass no size or no type.
+    struct DataBuffer {
+        bool nullData = false;
+        bool withSize = true;
+        bool withType = true;
+        std::uint32_t size = 0;
+        std::uint32_t type = 0;
+        std::vector<std::uint8_t> bytes;
+
+        std::uint8_t* data() { return nullData ? nullptr : bytes.data(); }
+        std::uint32_t* sizeOut() { return withSize ? &size : nullptr; }
+        std::uint32_t* typeOut() { return withType ? &type : nullptr; }
+        // " type=… size=…" for what was passed, and " data=…" when a call that succeeded returned data.
+        std::string fields() const;
+        std::string dataField(long code) const;
+    };
+    // BUF at token `at`, the options after it.
+    static DataBuffer dataBuffer(const Tokens& t, std::size_t at);
+
     static Tokens tokenize(const std::string& line);
     regscript::Handle handle(const Token& token) const;
     static std::uint32_t access(const std::string& word);
