@@ -43,6 +43,47 @@ void appendDecimal(QByteArray& out, std::uint32_t value)
 
 enum class SectionKind { None, Verbatim, Written };
 
+// Calls visit(line, text, lineEnd) for each line of a section after its key line, `text` being
+// where the line's text starts after its indent.
+template <typename Visit>
+void forEachBodyLine(const RegKey::Section& section, Visit&& visit)
+{
+    if (!section.text)
+        return;
+    const char* end = section.text + section.length;
+    const char* p = wineformat::nextLine(wineformat::lineEnd(section.text, end), end);
+    while (p < end) {
+        const char* eol = wineformat::lineEnd(p, end);
+        const char* text = p;
+        while (text < eol && (*text == ' ' || *text == '\t'))
+            ++text;
+        visit(p, text, eol);
+        p = wineformat::nextLine(eol, end);
+    }
+}
+
+bool startsWith(const char* text, const char* eol, QByteArrayView prefix)
+{
+    return QByteArrayView(text, eol - text).startsWith(prefix);
+}
+
+// Whether a section read from the file holds a value or a class, without decoding it.
+bool sectionHasEntries(const RegKey::Section& section)
+{
+    bool found = false;
+    forEachBodyLine(section, [&](const char*, const char* text, const char* eol) {
+        found = found || (text < eol && (*text == '@' || *text == '"')) || startsWith(text, eol, "#class=\"");
+    });
+    return found;
+}
+
+bool hasEntries(const RegKey& key)
+{
+    if (!key.valuesDecoded())
+        return sectionHasEntries(key.section());
+    return !key.values().empty() || key.className().has_value();
+}
+
 SectionKind sectionKind(const RegKey& key)
 {
     if (!key.isChanged()) {
@@ -52,8 +93,7 @@ SectionKind sectionKind(const RegKey& key)
         // only once it has no subkeys left.
         return key.children().empty() ? SectionKind::Written : SectionKind::None;
     }
-    const bool needed = !key.values().empty() || key.children().empty() || key.className().has_value() ||
-                        key.isLink();
+    const bool needed = hasEntries(key) || key.children().empty() || key.isLink();
     return needed ? SectionKind::Written : SectionKind::None;
 }
 
@@ -99,6 +139,16 @@ void HiveWriter::appendSection(QByteArray& out, const RegKey& key, const QByteAr
     appendDecimal(out, keyLineSeconds(key.modified()));
     out.append('\n');
     wineformat::appendTimeLine(out, key.modified());
+    if (!key.valuesDecoded()) {
+        // Only the time is new: the class, link and value lines stay as they were spelled.
+        forEachBodyLine(key.section(), [&](const char* line, const char* text, const char* eol) {
+            if (!startsWith(text, eol, "#time=")) {
+                out.append(line, eol - line);
+                out.append('\n');
+            }
+        });
+        return;
+    }
     if (key.className()) {
         out.append("#class=\"", 8);
         wineformat::appendEscaped(out, *key.className(), "\"\"");

@@ -219,8 +219,6 @@ void RegKey::setClassName(const QString& className)
 
 void RegKey::touch(std::int64_t now)
 {
-    if (!m_decoded)
-        decodeSection();
     m_modified = now;
     m_changed = true;
 }

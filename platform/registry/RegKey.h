@@ -56,8 +56,10 @@ public:
     const std::optional<QString>& className() const;
     void setClassName(const QString& className);
 
-    // Marks the key as changed now (its section is written anew).
+    // Marks the key as changed now (its section is written anew). Its values stay undecoded:
+    // a key whose values were never asked for is written with its value lines as they were read.
     void touch(std::int64_t now);
+    bool valuesDecoded() const { return m_decoded != nullptr; }
 
     // ---- loading and saving (used by HiveReader and HiveWriter)
     struct Section {

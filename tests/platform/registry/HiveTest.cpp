@@ -91,20 +91,54 @@ TEST(Hive, WineFileIsWrittenBackByteForByteEvenWithEveryKeyChanged)
     EXPECT_TRUE(hive->problems().isEmpty()) << hive->problems().join('\n').toStdString();
     EXPECT_EQ(HiveWriter::toBytes(*hive), kWineFile);
 
-    // Changed keys are written as Wine writes them, so decoding and marking all of them changed
-    // must not alter a Wine-written file either.
-    std::vector<RegKey*> pending{hive->root().get()};
-    while (!pending.empty()) {
-        RegKey* key = pending.back();
-        pending.pop_back();
-        if (key->hasSection()) {
-            key->values();
-            key->markChanged();
+    // Changed keys are written as Wine writes them, so marking all of them changed must not alter
+    // a Wine-written file either: neither those written from their decoded values nor those whose
+    // value lines are kept.
+    for (const bool decode : {true, false}) {
+        hive = load(kWineFile);
+        std::vector<RegKey*> pending{hive->root().get()};
+        while (!pending.empty()) {
+            RegKey* key = pending.back();
+            pending.pop_back();
+            if (key->hasSection()) {
+                if (decode)
+                    key->values();
+                key->touch(key->modified());
+            }
+            for (const auto& child : key->children())
+                pending.push_back(child.get());
         }
-        for (const auto& child : key->children())
-            pending.push_back(child.get());
+        EXPECT_EQ(HiveWriter::toBytes(*hive), kWineFile) << "decoded: " << decode;
     }
-    EXPECT_EQ(HiveWriter::toBytes(*hive), kWineFile);
+}
+
+TEST(Hive, AKeyChangedOnlyInItsTimeKeepsItsLinesAsSpelled)
+{
+    // Spellings Wine reads but would not write: a string as hex, an indent, a comment.
+    const QByteArray odd = "[Software\\\\Classes\\\\odd] 1796572859\n#time=1dd859afc1305be\n"
+                           "#class=\"c\"\n\"a\"=hex(1):41,00,00,00\n  @=dword:00000001\n;kept\n";
+    auto hive = load(kHeader + "\n" + odd);
+    ASSERT_TRUE(hive);
+    MountedHive mounted(hive);
+    RegKeyHandle sub;
+    DWORD disposition = 0;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CLASSES_ROOT, u"odd\\sub"_s, 0, QString(), 0, KEY_ALL_ACCESS, nullptr, sub.out(),
+                             &disposition),
+              ERROR_SUCCESS);
+    const QByteArray seconds = QByteArray::number(qint64((kNow - 116444736000000000LL) / 10000000));
+    const QByteArray expected = kHeader + "\n[Software\\\\Classes\\\\odd] " + seconds +
+                                "\n#time=1dd900000000000\n#class=\"c\"\n\"a\"=hex(1):41,00,00,00\n  @=dword:00000001\n"
+                                ";kept\n\n[Software\\\\Classes\\\\odd\\\\sub] " + seconds + "\n#time=1dd900000000000\n";
+    EXPECT_EQ(HiveWriter::toBytes(*hive), expected);
+
+    // A key with subkeys and nothing of its own needs no section, decoded or not.
+    auto bare = load(kHeader + "\n[Software\\\\Classes\\\\bare] 1796572859\n#time=1dd859afc1305be\n");
+    ASSERT_TRUE(bare);
+    MountedHive mountedBare(bare);
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CLASSES_ROOT, u"bare\\sub"_s, 0, QString(), 0, KEY_ALL_ACCESS, nullptr, sub.out(),
+                             &disposition),
+              ERROR_SUCCESS);
+    EXPECT_FALSE(HiveWriter::toBytes(*bare).contains("bare] "));
 }
 
 TEST(Hive, OnlyTheChangedKeyDiffers)
