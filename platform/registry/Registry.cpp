@@ -158,11 +158,11 @@ LONG Registry::walk(const OpenKey& from, const QString& subKey, RegKey::Ptr& fou
     if (path.endsWith(u'\\'))
         path.chop(1); // "a\b\" names a\b, as Windows takes it
     int depth = from.key->depth();
+    // Split by hand: QStringView::indexOf(QChar) takes the general substring search, and nearly
+    // every registry call walks a path.
     qsizetype start = 0;
     while (start <= path.size()) {
-        qsizetype end = path.indexOf(u'\\', start);
-        if (end < 0)
-            end = path.size();
+        const qsizetype end = std::find(path.begin() + start, path.end(), QChar(u'\\')) - path.begin();
         const QStringView part = path.mid(start, end - start);
         start = end + 1;
         if (part.isEmpty())
