@@ -23,5 +23,13 @@ std::size_t HiveKeys::count(RegKey& root)
 
 void HiveKeys::markAllChanged(RegKey& root)
 {
+    forEach(root, [](RegKey& key) {
+        key.values();
+        key.touch(key.modified());
+    });
+}
+
+void HiveKeys::touchAll(RegKey& root)
+{
     forEach(root, [](RegKey& key) { key.touch(key.modified()); });
 }

@@ -15,7 +15,11 @@ public:
     // The number of keys below `root`.
     static std::size_t count(RegKey& root);
 
-    // Makes the writer format the whole tree, as after an edit that touched every key, instead of
+    // Makes the writer format the whole tree, as after an edit of every key's values, instead of
     // copying the sections it read. Each key keeps its time, so the output stays comparable.
     static void markAllChanged(RegKey& root);
+
+    // Marks every key changed without decoding its values, as creating or deleting a subkey of
+    // every key does: the writer writes each key line anew and copies the value lines.
+    static void touchAll(RegKey& root);
 };

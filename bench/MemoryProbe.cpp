@@ -22,6 +22,8 @@ const char* taskName(MemoryProbe::Task task)
         return "load";
     case MemoryProbe::Task::Save:
         return "save";
+    case MemoryProbe::Task::SaveAllTouched:
+        return "save-all-touched";
     case MemoryProbe::Task::SaveAllChanged:
         return "save-all-changed";
     }
@@ -78,6 +80,8 @@ int MemoryProbe::runChild(const QString& task, const QString& file)
     if (task != QLatin1String("load")) {
         if (task == QLatin1String("save-all-changed"))
             HiveKeys::markAllChanged(*loaded.hive->root());
+        else if (task == QLatin1String("save-all-touched"))
+            HiveKeys::touchAll(*loaded.hive->root());
         ProcessMemory::resetPeak();
         const std::int64_t beforeSave = ProcessMemory::resident();
         // As the prefix store saves: streamed into a temporary file beside the target, then renamed.

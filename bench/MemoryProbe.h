@@ -9,7 +9,7 @@
 // the figure. The benchmark program re-runs itself with kChildOption to be that process.
 class MemoryProbe {
 public:
-    enum class Task { Load, Save, SaveAllChanged };
+    enum class Task { Load, Save, SaveAllTouched, SaveAllChanged };
 
     struct Result {
         bool ok = false;

@@ -255,6 +255,10 @@ int main(int argc, char** argv)
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(
+            ("PeakMemory/saveAllTouched/" + n).c_str(), peakMemory, c, MemoryProbe::Task::SaveAllTouched)
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(
             ("PeakMemory/saveAllChanged/" + n).c_str(), peakMemory, c, MemoryProbe::Task::SaveAllChanged)
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
