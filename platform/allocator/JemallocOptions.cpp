@@ -5,7 +5,6 @@
 // that is some 57,000 page faults, a quarter of the load's time. With huge pages it is a few
 // thousand, for a few MB more resident memory.
 extern "C" {
-// NOLINTNEXTLINE: the name and type are jemalloc's
 extern const char* malloc_conf;
 const char* malloc_conf = "thp:always,metadata_thp:auto";
 }
