@@ -106,5 +106,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     touchAll(result.hive->root());
     const std::shared_ptr<Hive> rewritten = readClean(HiveWriter::toBytes(hive));
     fuzz::require(sameKeys(keysOf(*rewritten), keys), "keys written anew read back to the same tree");
+
+    // Keys touched before anything decoded them keep their value lines as read.
+    const std::shared_ptr<Hive> undecoded = HiveReader::read(text, QStringLiteral("fuzz.reg")).hive;
+    touchAll(undecoded->root());
+    const std::shared_ptr<Hive> kept = readClean(HiveWriter::toBytes(*undecoded));
+    fuzz::require(sameKeys(keysOf(*kept), keys), "keys touched undecoded read back to the same tree");
     return 0;
 }
