@@ -15,7 +15,7 @@ namespace {
 
 struct KeyState {
     QString path; // the names from the root down, as stored, each after a \x01
-    std::optional<std::int64_t> modified; // none for a key only implied by its subkeys' paths
+    std::optional<std::int64_t> modified; // none for a key whose file states no time
     bool link = false;
     std::optional<QString> className;
     std::vector<RegValue> values;
@@ -35,13 +35,28 @@ bool sameKeys(const std::vector<KeyState>& a, const std::vector<KeyState>& b)
     for (std::size_t i = 0; i < a.size(); ++i) {
         const KeyState& x = a[i];
         const KeyState& y = b[i];
-        // An implied key gets the time of its loading; only times both files state compare.
+        // A key without a stated time gets the time of its loading; only times both files state
+        // compare.
         const bool sameTime = !x.modified || !y.modified || *x.modified == *y.modified;
         if (x.path != y.path || !sameTime || x.link != y.link || x.className != y.className ||
             !sameValues(x.values, y.values))
             return false;
     }
     return true;
+}
+
+// Whether the file states the key's time, on its key line or in a #time line. A section without
+// either is written back without one, and each load gives the key the time of that load.
+bool statesTime(const RegKey& key)
+{
+    if (key.isChanged())
+        return true; // written anew, with its time
+    if (!key.hasSection())
+        return false; // only implied by its subkeys' paths
+    const QByteArrayView text(key.section().text, key.section().length);
+    const qsizetype lineEnd = text.indexOf('\n');
+    const QByteArrayView keyLine = lineEnd < 0 ? text : text.first(lineEnd);
+    return !keyLine.sliced(keyLine.lastIndexOf(']') + 1).trimmed().isEmpty() || text.contains("#time=");
 }
 
 // Every key in the order of the tree, values decoded (the lazy decoder is a parser too).
@@ -54,7 +69,7 @@ std::vector<KeyState> keysOf(const Hive& hive)
         pending.pop_back();
         KeyState state;
         state.path = path;
-        if (key->hasSection() || key->isChanged())
+        if (statesTime(*key))
             state.modified = key->modified();
         state.link = key->isLink();
         state.className = key->className();

@@ -100,10 +100,14 @@ void SettingsStore::Parser::parse(const QByteArray& bytes)
         const QString text = QString::fromUtf8(raw);
         if (text.toUtf8() != raw)
             problem(QStringLiteral("the line is not valid UTF-8 text; what could not be read was replaced by \uFFFD"));
-        const QString line = TrimIniBlanks(text);
+        QString line = TrimIniBlanks(text);
         if (line.isEmpty())
             continue;
         if (line.startsWith(u';') || line.startsWith(u'#')) {
+            // A comment is written back as it stands; a carriage return left at its end (blanks
+            // followed it) would come back as part of the line end and change the file again.
+            while (line.endsWith(u'\r'))
+                line = TrimIniBlanks(line.chopped(1));
             if (m_section < 0)
                 m_contents.leadingComments << line;
             else

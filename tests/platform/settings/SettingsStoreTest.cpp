@@ -168,7 +168,7 @@ TEST_F(SettingsStoreTest, ReadsHandWrittenFilesAndKeepsTheirComments)
              "[config]\r\n"
              "  Name = Varnook 2.0  \r\n"
              "\r\n"
-             "# the options\r\n"
+             "# the options\r \r\n" // a stray carriage return before the blanks
              "ShowSplash=True\r\n");
     SettingsStore store(kApp, folder());
     EXPECT_TRUE(store.problems().isEmpty()) << store.problems().join(u'\n').toStdString();
