@@ -262,7 +262,7 @@ bool PrefixStore::saveHive(HiveFile& file, QString& error)
                     .arg(file.fileName);
         return false;
     }
-    if (FileStamp::of(file.writePath) != file.stamp && !sameBytesInItsPlace(file)) {
+    if (changedByOthers(file)) {
         error = QStringLiteral("%1 was changed by another program after Varnook read it. Varnook did not save, so "
                                "nothing of that program's change is lost; your last change was not saved. Start "
                                "Varnook again to see the registry as it is now.")
@@ -317,6 +317,11 @@ void PrefixStore::keepVersion(HiveFile& file)
         file.stamp = FileStamp::of(file.writePath);
         file.version.reset();
     }
+}
+
+bool PrefixStore::changedByOthers(HiveFile& file)
+{
+    return FileStamp::of(file.writePath) != file.stamp && !sameBytesInItsPlace(file);
 }
 
 bool PrefixStore::sameBytesInItsPlace(HiveFile& file)
@@ -424,9 +429,9 @@ std::shared_ptr<const Hive> PrefixStore::hiveOf(const QString& fileName) const
     return file ? file->hive : nullptr;
 }
 
-QString PrefixStore::restoreRefusal(const QString& fileName) const
+QString PrefixStore::restoreRefusal(const QString& fileName)
 {
-    const HiveFile* file = fileNamed(fileName);
+    HiveFile* file = fileNamed(fileName);
     if (!file || !file->hive)
         return QStringLiteral("Varnook has not opened %1 of the prefix %2, so it cannot restore it.")
             .arg(fileName, m_prefixDir);
@@ -439,7 +444,7 @@ QString PrefixStore::restoreRefusal(const QString& fileName) const
                               "backup again.")
             .arg(m_prefixDir)
             .arg(server.pid);
-    if (FileStamp::of(file->writePath) != file->stamp)
+    if (changedByOthers(*file))
         return QStringLiteral("%1 was changed by another program after Varnook read it. Start Varnook again to see "
                               "the registry as it is now, then restore the backup.")
             .arg(file->path);

@@ -62,8 +62,9 @@ public:
     std::vector<Backup> backups() const;
     // The hive in memory of "system.reg" or "user.reg"; null for any other name or before open().
     std::shared_ptr<const Hive> hiveOf(const QString& fileName) const;
-    // Why a backup of `fileName` cannot be restored now (read-only, Wine running); empty when it can.
-    QString restoreRefusal(const QString& fileName) const;
+    // Why a backup of `fileName` cannot be restored now (read-only, Wine running, the file changed
+    // by another program); empty when it can.
+    QString restoreRefusal(const QString& fileName);
     // Puts a backup back in place of its file: the current file is backed up first, the backup's
     // contents are saved over it atomically and replace the hive in memory. Returns false, with
     // `error` set, when refused or failed; the file and the registry are then unchanged.
@@ -105,6 +106,8 @@ private:
     // Whether the file at the write path, though another file than the one read or written last,
     // holds the same bytes; it then becomes the version kept.
     static bool sameBytesInItsPlace(HiveFile& file);
+    // Whether another program changed the file since it was read or written last.
+    static bool changedByOthers(HiveFile& file);
     bool backup(HiveFile& file, QString& error);
     HiveFile* fileNamed(const QString& fileName);
     const HiveFile* fileNamed(const QString& fileName) const;

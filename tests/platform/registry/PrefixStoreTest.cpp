@@ -116,7 +116,7 @@ TEST_F(PrefixStoreTest, DoesNotClobberAFileChangedByAnotherProgram)
 TEST_F(PrefixStoreTest, AFileWithTheSameBytesPutInItsPlaceIsNoChange)
 {
     // Wine's server writes its registry files anew when it exits, through a file renamed over the
-    // old one, with the same bytes when nothing changed: a save after that must go ahead.
+    // old one, with the same bytes when nothing changed: a save or a restore after that must go ahead.
     enum class How { RenamedOver, WrittenInPlace };
     const struct {
         const char* what;
@@ -152,6 +152,8 @@ TEST_F(PrefixStoreTest, AFileWithTheSameBytesPutInItsPlaceIsNoChange)
                                              QFileDevice::FileModificationTime));
             }
 
+            // A restore of a backup asks the same question as a save.
+            EXPECT_EQ(fresh.store().restoreRefusal(u"system.reg"_s).isEmpty(), c.saves);
             EXPECT_EQ(setDefault(u".after"_s, u"y"_s) == ERROR_SUCCESS && fresh.store().save(), c.saves);
             const QByteArray onDisk = fresh.readFile(u"system.reg"_s);
             EXPECT_EQ(onDisk.contains("[Software\\\\Classes\\\\.after]"), c.saves);
