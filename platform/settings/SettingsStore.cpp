@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QThread>
 
 #include <algorithm>
@@ -93,11 +94,15 @@ void SettingsStore::Parser::parse(const QByteArray& bytes)
     if (data.startsWith("\xEF\xBB\xBF"))
         data.remove(0, 3);
 
+    // A byte order mark that starts a line (a key may begin with U+FEFF) is text; only the file's
+    // first one, removed above, is a mark. QString::fromUtf8 would drop it.
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     for (QByteArray raw : data.split('\n')) {
         ++m_line;
         if (raw.endsWith('\r'))
             raw.chop(1);
-        const QString text = QString::fromUtf8(raw);
+        const QString text = decoder.decode(raw);
         if (text.toUtf8() != raw)
             problem(QStringLiteral("the line is not valid UTF-8 text; what could not be read was replaced by \uFFFD"));
         QString line = TrimIniBlanks(text);

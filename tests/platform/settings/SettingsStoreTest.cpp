@@ -76,6 +76,7 @@ TEST_F(SettingsStoreTest, AwkwardTextsComeBackExactlyAfterReopening)
         {u"lone surrogate"_s, u"x"_s + QChar(0xD800)},
         {u" key=with [syntax]; #"_s, u"value"_s},
         {u"#hash key"_s, u"#hash value"_s},
+        {QChar(0xFEFF) + u"byte order mark first"_s, QChar(0xFEFF) + u"and in the value"_s},
     };
     const QString awkwardSection = u" sec]tion [x] "_s;
     {
